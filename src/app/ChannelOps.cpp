@@ -1,0 +1,31 @@
+#include "app/ChannelOps.h"
+
+namespace korvel {
+
+void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
+  ch.Busy = true;
+  ch.SubPhase = 0;
+  ch.BlockIndex = 0;
+  ch.BlockCount = static_cast<uint16_t>(blocks);
+  if (ticks != 0) {
+    ch.TimeoutTicks = static_cast<uint16_t>(ticks);
+    ch.GaugeRunning = true;
+    ch.Gauge.Max = ticks;
+  } else {
+    ch.TimeoutTicks = 500;
+    ch.GaugeRunning = false;
+    ch.Gauge.Max = blocks;
+  }
+  ch.Gauge.Progress = 2;
+  ch.Gauge.Color = kGaugeBlue;
+}
+
+void FinishChannel(ChannelState& ch, bool failed) {
+  ch.Busy = false;
+  ch.Step = kStepIdle;
+  ch.TimeoutTicks = 0;
+  ch.Gauge.Color = failed ? kGaugeRed : kGaugeBlue;
+  ch.Gauge.Progress = ch.Gauge.Max;
+}
+
+}  // namespace korvel

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+#include "app/ChannelState.h"
+#include "app/InfoLog.h"
+
+namespace korvel {
+
+// Arms a channel for a step: busy, watchdog and gauge. ticks 0 means a
+// block transfer measured by blocks, watched with the default 500 ticks.
+void StartChannelStep(ChannelState& ch, int ticks, int blocks);
+
+// Ends the channel's operation; the gauge goes to its end, red on failure.
+void FinishChannel(ChannelState& ch, bool failed);
+
+// The channel form of log line: "> time Channel k: text".
+inline void ChannelInfo(InfoLog& log, int channel, const std::string& text) {
+  log.ChannelLine(channel, text);
+}
+
+}  // namespace korvel

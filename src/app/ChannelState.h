@@ -1,0 +1,46 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+namespace korvel {
+
+class Link;
+
+// Gauge colours as the programmer's tools write them (0x00BBGGRR).
+inline constexpr uint32_t kGaugeBlue = 0xFF0000;
+inline constexpr uint32_t kGaugeRed = 0x0000FF;
+
+// The state of one channel's progress bar; the window mirrors it.
+struct GaugeState {
+  int Max = 100;
+  int Progress = 0;
+  uint32_t Color = kGaugeBlue;
+  bool Visible = true;
+  int Top = 0;
+};
+
+inline constexpr int kChannelCount = 10;
+inline constexpr uint8_t kStepIdle = 240;
+inline constexpr uint8_t kStepFirmware = 160;
+
+struct ChannelState {
+  bool Connected = false;
+  bool Busy = false;
+  uint8_t Step = 0;
+  bool AutoChain = false;
+  bool GaugeRunning = false;
+  uint16_t TimeoutTicks = 0;
+  uint16_t BlockIndex = 0;
+  uint16_t BlockCount = 0;
+  uint8_t SubPhase = 0;
+  uint16_t RxCount = 0;
+  uint32_t OkCount = 0;
+  uint32_t NgCount = 0;
+  bool UpgradePending = false;
+  Link* Port = nullptr;
+  GaugeState Gauge;
+};
+
+using ChannelTable = std::array<ChannelState, kChannelCount>;
+
+}  // namespace korvel
