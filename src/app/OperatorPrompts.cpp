@@ -1,0 +1,32 @@
+#include "app/OperatorPrompts.h"
+
+#include <algorithm>
+
+namespace korvel {
+
+PromptButton RecordingPrompts::Message(PromptKind kind, const std::string& text,
+                                       const std::vector<PromptButton>& buttons) {
+  Messages.push_back({kind, text, buttons});
+  if (!Answers.empty()) {
+    PromptButton b = Answers.front();
+    Answers.erase(Answers.begin());
+    return b;
+  }
+  if (buttons.empty()) return PromptButton::Ok;
+  if (std::find(buttons.begin(), buttons.end(), PromptButton::Abort) != buttons.end())
+    return PromptButton::Abort;
+  return buttons.front();
+}
+
+std::optional<std::string> RecordingPrompts::OpenFileName(const FileDialogSpec&) {
+  if (FileNames.empty()) return std::nullopt;
+  auto n = FileNames.front();
+  FileNames.erase(FileNames.begin());
+  return n;
+}
+
+std::optional<std::string> RecordingPrompts::SaveFileName(const FileDialogSpec& spec) {
+  return OpenFileName(spec);
+}
+
+}  // namespace korvel

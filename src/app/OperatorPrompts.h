@@ -1,0 +1,57 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+enum class PromptKind { Information, Warning, Error, Confirmation };
+enum class PromptButton { Ok, Cancel, Yes, No, Abort, Ignore };
+
+// A file dialog's filters as "Description|*.EXT;*.EXT" entries and the one
+// selected at first (0-based).
+struct FileDialogSpec {
+  std::string Title;
+  std::vector<std::string> Filters;
+  int FilterIndex = 0;
+  std::string DefaultSuffix;
+};
+
+// Everything that waits for the operator goes through here: the Qt window
+// shows real dialogs; headless runs and tests answer by rule.
+struct OperatorPrompts {
+  virtual ~OperatorPrompts() = default;
+  // A modal message; returns the button pressed (the first of buttons when
+  // the answer comes by rule). buttons empty means one OK button.
+  virtual PromptButton Message(PromptKind kind, const std::string& text,
+                               const std::vector<PromptButton>& buttons = {}) = 0;
+  virtual void Beep() = 0;
+  // nullopt when cancelled.
+  virtual std::optional<std::string> OpenFileName(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> SaveFileName(const FileDialogSpec& spec) = 0;
+};
+
+// Records every prompt and answers by rule: the scripted answer if one is
+// queued, else Abort when offered (a verify dialog must not pass a bad part
+// unattended), else the first button.
+class RecordingPrompts : public OperatorPrompts {
+ public:
+  struct Shown {
+    PromptKind Kind;
+    std::string Text;
+    std::vector<PromptButton> Buttons;
+  };
+
+  PromptButton Message(PromptKind kind, const std::string& text,
+                       const std::vector<PromptButton>& buttons = {}) override;
+  void Beep() override { ++Beeps; }
+  std::optional<std::string> OpenFileName(const FileDialogSpec&) override;
+  std::optional<std::string> SaveFileName(const FileDialogSpec&) override;
+
+  std::vector<Shown> Messages;
+  int Beeps = 0;
+  std::vector<PromptButton> Answers;                  // consumed front first
+  std::vector<std::optional<std::string>> FileNames;  // consumed front first
+};
+
+}  // namespace korvel
