@@ -1,0 +1,1 @@
+#include "target/ChipInfo.h"
