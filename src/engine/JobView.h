@@ -1,0 +1,51 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "app/JobSettings.h"
+#include "target/ChipInfo.h"
+
+namespace korvel {
+
+// The six check values of the job's images as the programmers expect them.
+struct JobCheckValues {
+  uint16_t FlashSum = 0;
+  uint16_t FlashCrc = 0;
+  uint16_t EepSum = 0;
+  uint16_t EepCrc = 0;
+  uint16_t OptSum = 0;
+  uint16_t OptCrc = 0;
+};
+
+// Everything the job blocks and requests read of the job. The spans are
+// views into buffers owned elsewhere and must outlive the call; a span that
+// is shorter than what a request carries is padded (see ImageBytes).
+struct JobView {
+  JobSettings Settings;
+  ChipInfo Chip;
+  bool Stm32 = false;
+  JobCheckValues Checks;
+  std::span<const uint8_t> OptionBuffer;  // the 128-byte option-byte image
+  std::span<const uint8_t> DefaultTable;  // the family default table (128 bytes)
+  std::span<const uint8_t> MainImage;     // the main buffer, by image offset
+  std::span<const uint8_t> SecondImage;   // the data-memory buffer of OTP areas
+  std::string ChipName;                   // as the chip name field shows it
+  std::string ProductName;
+};
+
+// Which family default table rides in the job header and in chip commands.
+enum class DefaultTableKind { L4, G0x0, G0x1, G4Small, G4Large };
+DefaultTableKind HeaderDefaultTable(const ChipInfo& chip);
+
+// The image offset of a main-buffer address for the job: STM32 addresses
+// keep their low 20 bits (flash from 0, data EEPROM from 0x80000), STM8
+// addresses are their own offset.
+uint32_t ImageOffsetOf(const JobView& job, uint32_t address);
+
+// Copies length bytes of image from offset into out. Bytes past the end of
+// the image read as 0xFF, the erased state of flash, so a request for a
+// block at the edge of the buffer never reads outside it.
+void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, size_t length);
+
+}  // namespace korvel
