@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/ConfigBlock.h"
-#include "engine/PacketCheck.h"
+#include "protocol/FrameCodec.h"
 
 namespace korvel {
 
@@ -43,10 +43,8 @@ JobHeaderBlock BuildJobHeaderBlock(const JobView& job, const JobHeaderRandom& ra
   PutText(p + 256, 48, job.ProductName);
   std::copy(random.Filler.begin(), random.Filler.end(), p + 304);
   PutSpan(p + 368, 128, job.DefaultTable);
-  PutU16(p + 508, PacketCheckWord(std::span<const uint8_t>(p, 508)));
-  uint16_t sum = 0;
-  for (size_t i = 0; i < 510; ++i) sum = static_cast<uint16_t>(sum + p[i]);
-  PutU16(p + 510, sum);
+  PutU16(p + 508, CalcFrameCrc(b, 0, 507));
+  PutU16(p + 510, static_cast<uint16_t>(SumBytes(b, 0, 509)));
   return b;
 }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "engine/ConfigBlock.h"
-#include "engine/PacketCheck.h"
+#include "protocol/FrameCodec.h"
+#include "app/Link.h"
 #include "engine/RandomSource.h"
 
 namespace korvel {
@@ -23,7 +24,7 @@ Packet Begin(uint8_t command, uint16_t parameter, const ChipInfo& chip, uint16_t
 }
 
 Packet Seal(Packet p) {
-  const uint16_t check = PacketCheckWord(p);
+  const uint16_t check = CalcFrameCrc(p, 0, static_cast<uint32_t>(p.size() - 1));
   p.push_back(static_cast<uint8_t>(check));
   p.push_back(static_cast<uint8_t>(check >> 8));
   return p;
@@ -116,6 +117,12 @@ Packet JobHeaderPacket(const JobView& job, const JobHeaderRandom& random, uint16
 Packet DataMemBlockPacket(const JobView& job, uint16_t mainBlockCount, uint16_t block) {
   return ImageBlock(job, kCmdMainBlock, static_cast<uint16_t>(mainBlockCount + block),
                     0x80000ull + block * 1024ull);
+}
+
+bool SendPacket(Link& link, const Packet& packet) {
+  std::vector<uint8_t> frame(EncodedFrameCapacity(packet.size()));
+  const size_t n = EncodeFrame(packet, frame);
+  return n != 0 && link.SendData(frame.data(), n);
 }
 
 JobHeaderRandom DrawJobHeaderRandom(RandomSource& random) {

@@ -70,6 +70,11 @@ bool JobHeaderCarriesOtp(const JobView& job);
 // main block total, 4096 image bytes at 0x80000 + block × 1024.
 Packet DataMemBlockPacket(const JobView& job, uint16_t mainBlockCount, uint16_t block);
 
+// Frames the packet and queues it on the link; false when the link refused
+// it (closed) or the packet cannot be framed.
+class Link;
+bool SendPacket(Link& link, const Packet& packet);
+
 // Draws the random parts of one job header.
 struct RandomSource;
 JobHeaderRandom DrawJobHeaderRandom(RandomSource& random);

@@ -6,7 +6,7 @@
 
 #include "EngineFixtures.h"
 #include "engine/ConfigBlock.h"
-#include "engine/PacketCheck.h"
+#include "protocol/FrameCodec.h"
 #include "engine/RequestPackets.h"
 
 namespace korvel {
@@ -63,7 +63,7 @@ TEST_F(JobHeaderTest, FieldsAtTheirOffsets) {
 
 TEST_F(JobHeaderTest, CheckWordAndSumCloseTheBlock) {
   JobHeaderBlock b = BuildJobHeaderBlock(job, random);
-  uint16_t crc = PacketCheckWord(std::span<const uint8_t>(b.data(), 508));
+  uint16_t crc = CalcFrameCrc(b, 0, 507);
   EXPECT_EQ(GetU16(b.data() + 508), crc);
   uint32_t sum = 0;
   for (int i = 0; i < 510; ++i) sum += b[i];
@@ -94,7 +94,7 @@ TEST_F(JobHeaderTest, PacketCarriesTwoScrambledCopiesAndTheOtpImage) {
   EXPECT_EQ(0, std::memcmp(data.data() + 512, b.data(), 512));
   EXPECT_EQ(0, std::memcmp(data.data() + 1024, buffers.Second.data(), 1024));
   EXPECT_EQ(GetU16(&p[p.size() - 2]),
-            PacketCheckWord(std::span<const uint8_t>(p.data(), p.size() - 2)));
+            CalcFrameCrc(p, 0, static_cast<uint32_t>(p.size() - 3)));
 }
 
 TEST_F(JobHeaderTest, NoOtpMeansTwoCopiesOnly) {

@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "EngineFixtures.h"
+#include "app/Link.h"
 #include "engine/ConfigBlock.h"
-#include "engine/PacketCheck.h"
+#include "protocol/FrameCodec.h"
 
 namespace korvel {
 namespace {
@@ -14,13 +15,7 @@ namespace {
 bool CheckWordCloses(const Packet& p) {
   return p.size() >= 10 &&
          GetU16(&p[p.size() - 2]) ==
-             PacketCheckWord(std::span<const uint8_t>(p.data(), p.size() - 2));
-}
-
-TEST(PacketCheckWord, KnownVectors) {
-  const uint8_t abc[] = {'a', 'b', 'c'};
-  EXPECT_EQ(PacketCheckWord(abc), 0x2543);
-  EXPECT_EQ(PacketCheckWord({}), 0);
+             CalcFrameCrc(p, 0, static_cast<uint32_t>(p.size() - 3));
 }
 
 TEST(RestartPacket, ExactBytes) {
@@ -115,6 +110,39 @@ TEST_F(RequestPacketsTest, SecondImageIsTheWholeOtpArea) {
   EXPECT_EQ(p[2], 0x50);
   ExpectConfig(p, 3);
   EXPECT_EQ(0, std::memcmp(p.data() + 72, buffers.Second.data(), 1024));
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+class CapturingLink : public Link {
+ public:
+  void SetCommName(const std::string& n) override { name = n; }
+  std::string CommName() const override { return name; }
+  void OpenPort() override { open = true; }
+  void ClosePort() override { open = false; }
+  bool IsOpen() const override { return open; }
+  bool SendData(const uint8_t* data, size_t length) override {
+    if (!open || length == 0) return false;
+    sent.insert(sent.end(), data, data + length);
+    return true;
+  }
+  std::string name;
+  bool open = true;
+  std::vector<uint8_t> sent;
+};
+
+TEST(SendPacket, RestartGoesOutFramed) {
+  CapturingLink link;
+  EXPECT_TRUE(SendPacket(link, RestartPacket()));
+  EXPECT_EQ(link.sent, (std::vector<uint8_t>{0xC0, 0x8A, 0x52, 0x45, 0x53, 0x54, 0xA8, 0x02,
+                                             0x00, 0x00, 0x00, 0xCD, 0x02, 0xC0, 0xFF, 0xFF,
+                                             0xFF, 0xFF, 0xFF}));
+  link.open = false;
+  EXPECT_FALSE(SendPacket(link, RestartPacket()));
 }
 
 }  // namespace
