@@ -120,6 +120,9 @@ std::string ConfigureProgrammerLine(int fd, uint32_t baud) {
 void CloseSerialDevice(int fd) {
   if (fd < 0) return;
   tcflush(fd, TCIOFLUSH);
+  // The exclusive flag outlives this descriptor while another one (a
+  // simulator's, say) keeps the tty open; give it back.
+  ioctl(fd, TIOCNXCL);
   ::close(fd);
 }
 
