@@ -61,9 +61,4 @@ void ReportChannelError(AppState& app, OperatorPrompts& prompts, int channel, ui
   ChannelInfo(app.Log, channel, ChannelErrorText(status));
 }
 
-void ReportChannelTimeout(AppState& app, int channel) {
-  ChannelInfo(app.Log, channel, "操作超时！");
-  FinishChannel(app.Channels[channel], true);
-}
-
 }  // namespace korvel

@@ -15,7 +15,4 @@ std::string ChannelErrorText(uint8_t status);
 // with a beep for 0 and 6, the table's text otherwise (red gauge).
 void ReportChannelError(AppState& app, OperatorPrompts& prompts, int channel, uint8_t status);
 
-// The watchdog's end of a silent operation: "操作超时！", red gauge.
-void ReportChannelTimeout(AppState& app, int channel);
-
 }  // namespace korvel

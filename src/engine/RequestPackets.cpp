@@ -3,30 +3,22 @@
 #include <algorithm>
 
 #include "engine/ConfigBlock.h"
-#include "protocol/FrameCodec.h"
-#include "app/Link.h"
 #include "engine/RandomSource.h"
 
 namespace korvel {
 
 namespace {
 
-// Header with room for the data; the check word is added by Seal.
+// Header with room for the data and the check word; Seal completes it.
 Packet Begin(uint8_t command, uint16_t parameter, const ChipInfo& chip, uint16_t length) {
-  Packet p(kPacketHeaderSize + length, 0);
-  p[0] = command;
-  PutU16(&p[1], parameter);
-  p[3] = 0x0B;
-  p[4] = chip.FamilyCode;
-  p[5] = chip.ChipSubCode;
+  Packet p(kPacketHeaderSize + length + 2, 0);
+  WriteRequestHeader(p, command, parameter, chip.FamilyCode, chip.ChipSubCode);
   PutU16(&p[6], length);
   return p;
 }
 
 Packet Seal(Packet p) {
-  const uint16_t check = CalcFrameCrc(p, 0, static_cast<uint32_t>(p.size() - 1));
-  p.push_back(static_cast<uint8_t>(check));
-  p.push_back(static_cast<uint8_t>(check >> 8));
+  FinishPacket(p, p.size() - kPacketHeaderSize - 2);
   return p;
 }
 
@@ -47,18 +39,6 @@ Packet ImageBlock(const JobView& job, uint8_t command, uint16_t parameter, uint6
 }
 
 }  // namespace
-
-Packet RestartPacket() {
-  Packet p(kPacketHeaderSize + 2, 0);
-  p[0] = kCmdRestart;
-  p[1] = 'R';
-  p[2] = 'E';
-  p[3] = 'S';
-  p[4] = 'T';
-  p[5] = 0xA8;
-  PutU16(&p[6], 2);
-  return Seal(std::move(p));
-}
 
 Packet CommandPacket(const JobView& job, uint8_t command, uint16_t subCodeOrBlock,
                      uint8_t randomByte) {
@@ -110,19 +90,13 @@ Packet JobHeaderPacket(const JobView& job, const JobHeaderRandom& random, uint16
   std::copy(header.begin(), header.end(), p.begin() + 8);
   std::copy(header.begin(), header.end(), p.begin() + 520);
   if (otp) ImageBytes(job.SecondImage, 0, p.data() + 1032, 1024);
-  ScrambleJobData(p.data() + 8, p.size() - 8, JobHeaderMask(block));
+  ScrambleJobData(p.data() + 8, p.size() - 10, JobHeaderMask(block));
   return Seal(std::move(p));
 }
 
 Packet DataMemBlockPacket(const JobView& job, uint16_t mainBlockCount, uint16_t block) {
   return ImageBlock(job, kCmdMainBlock, static_cast<uint16_t>(mainBlockCount + block),
                     0x80000ull + block * 1024ull);
-}
-
-bool SendPacket(Link& link, const Packet& packet) {
-  std::vector<uint8_t> frame(EncodedFrameCapacity(packet.size()));
-  const size_t n = EncodeFrame(packet, frame);
-  return n != 0 && link.SendData(frame.data(), n);
 }
 
 JobHeaderRandom DrawJobHeaderRandom(RandomSource& random) {

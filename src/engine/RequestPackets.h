@@ -4,15 +4,15 @@
 
 #include "engine/JobHeader.h"
 #include "engine/JobView.h"
+#include "protocol/PacketBuilder.h"
 
 namespace korvel {
 
 // A request packet as it goes to the frame encoder: the 8-byte header
 // (command, parameter, 0x0B, chip code, sub-code, data length), the data and
-// the check word over both.
+// the check word over both. The restart request is the channel host's.
 using Packet = std::vector<uint8_t>;
 
-inline constexpr size_t kPacketHeaderSize = 8;
 inline constexpr size_t kDataBlockSize = 4096;
 
 // Command bytes.
@@ -34,9 +34,6 @@ inline constexpr uint16_t kSubChipChecksum = 0x30;
 inline constexpr uint16_t kSubReadOptionBytes = 0x33;
 inline constexpr uint16_t kSubWriteOptionBytes = 0x35;
 inline constexpr uint16_t kSubUniqueId = 0x3C;
-
-// "REST" and 0xA8 in bytes 1..5, two zero data bytes.
-Packet RestartPacket();
 
 // 0x93 / 0x9B / 0x9D with the configuration block, 16 zero bytes and the
 // family default table.
@@ -69,11 +66,6 @@ bool JobHeaderCarriesOtp(const JobView& job);
 // 0x55 of the data memory of chip codes 0x20/0x28: numbered on from the
 // main block total, 4096 image bytes at 0x80000 + block × 1024.
 Packet DataMemBlockPacket(const JobView& job, uint16_t mainBlockCount, uint16_t block);
-
-// Frames the packet and queues it on the link; false when the link refused
-// it (closed) or the packet cannot be framed.
-class Link;
-bool SendPacket(Link& link, const Packet& packet);
 
 // Draws the random parts of one job header.
 struct RandomSource;

@@ -62,13 +62,6 @@ TEST_F(ChannelMessagesTest, SuccessStatusesBeepAndStayBlue) {
   EXPECT_EQ(prompts.Beeps, 2);
 }
 
-TEST_F(ChannelMessagesTest, TimeoutLine) {
-  StartChannelStep(app.Channels[9], 0, 16);
-  ReportChannelTimeout(app, 9);
-  EXPECT_EQ(LastLine(), "> 07:14:11 Channel 10: 操作超时！");
-  EXPECT_EQ(app.Channels[9].Gauge.Color, kGaugeRed);
-}
-
 TEST_F(ChannelMessagesTest, PhaseLinesDifferOnChannelOne) {
   Progress(0, {0xFD, 0x10, 0, 0, 0, 0, 0, 0});
   EXPECT_EQ(LastLine(), "> 07:14:11 Channel 1: Initial Programming Interface ....");

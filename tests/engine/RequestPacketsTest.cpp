@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "EngineFixtures.h"
-#include "app/Link.h"
 #include "engine/ConfigBlock.h"
 #include "protocol/FrameCodec.h"
 
@@ -16,11 +15,6 @@ bool CheckWordCloses(const Packet& p) {
   return p.size() >= 10 &&
          GetU16(&p[p.size() - 2]) ==
              CalcFrameCrc(p, 0, static_cast<uint32_t>(p.size() - 3));
-}
-
-TEST(RestartPacket, ExactBytes) {
-  EXPECT_EQ(RestartPacket(), (Packet{0x8A, 0x52, 0x45, 0x53, 0x54, 0xA8, 0x02, 0x00, 0x00,
-                                     0x00, 0xCD, 0x02}));
 }
 
 class RequestPacketsTest : public ::testing::Test {
@@ -115,35 +109,3 @@ TEST_F(RequestPacketsTest, SecondImageIsTheWholeOtpArea) {
 }  // namespace
 }  // namespace korvel
 
-namespace korvel {
-namespace {
-
-class CapturingLink : public Link {
- public:
-  void SetCommName(const std::string& n) override { name = n; }
-  std::string CommName() const override { return name; }
-  void OpenPort() override { open = true; }
-  void ClosePort() override { open = false; }
-  bool IsOpen() const override { return open; }
-  bool SendData(const uint8_t* data, size_t length) override {
-    if (!open || length == 0) return false;
-    sent.insert(sent.end(), data, data + length);
-    return true;
-  }
-  std::string name;
-  bool open = true;
-  std::vector<uint8_t> sent;
-};
-
-TEST(SendPacket, RestartGoesOutFramed) {
-  CapturingLink link;
-  EXPECT_TRUE(SendPacket(link, RestartPacket()));
-  EXPECT_EQ(link.sent, (std::vector<uint8_t>{0xC0, 0x8A, 0x52, 0x45, 0x53, 0x54, 0xA8, 0x02,
-                                             0x00, 0x00, 0x00, 0xCD, 0x02, 0xC0, 0xFF, 0xFF,
-                                             0xFF, 0xFF, 0xFF}));
-  link.open = false;
-  EXPECT_FALSE(SendPacket(link, RestartPacket()));
-}
-
-}  // namespace
-}  // namespace korvel
