@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,6 +46,12 @@ ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion>
 // start records are checked and otherwise ignored.
 ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions);
 
+// The same readers handing every good data record to a sink instead of
+// regions (for images whose extent is not known in advance).
+using ImageSink = std::function<void(uint32_t address, const uint8_t* data, size_t size)>;
+ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink);
+ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink);
+
 ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions);
 ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions);
 
@@ -74,6 +81,15 @@ std::string FormatIntelHex(std::span<const uint8_t> buffer, uint32_t offset, uin
 // holding header and the matching count and terminator records.
 std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
                           uint32_t last, std::string_view header);
+
+// A run of bytes at consecutive addresses.
+struct ImageChunk {
+  uint32_t Address = 0;
+  std::vector<uint8_t> Bytes;
+};
+// The writers over separate runs, sorted by address and not overlapping.
+std::string FormatIntelHex(std::span<const ImageChunk> chunks);
+std::string FormatSRecord(std::span<const ImageChunk> chunks, std::string_view header);
 
 // The file is written beside its final name and renamed over it, so a failed
 // save leaves any earlier file whole.

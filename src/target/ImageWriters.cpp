@@ -47,25 +47,32 @@ uint8_t MotorolaCheck(uint8_t sum) { return static_cast<uint8_t>(~sum); }
 
 }  // namespace
 
-std::string FormatIntelHex(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
-                           uint32_t last) {
+namespace {
+
+// A run of bytes to write: bytes[0] belongs to address lo.
+struct Run {
+  const uint8_t* Bytes;
+  uint32_t Lo, Hi;
+};
+
+std::string IntelHex(std::span<const Run> runs) {
   std::string out;
-  uint32_t lo, hi;
-  if (Clip(buffer, offset, first, last, lo, hi)) {
-    out.reserve((uint64_t{hi} - lo + 1) / kRecordBytes * 45 + 64);
-    uint32_t upper = 0;
-    uint64_t a = lo;
-    while (a <= hi) {
+  uint64_t total = 0;
+  for (const Run& r : runs) total += uint64_t{r.Hi} - r.Lo + 1;
+  out.reserve(total / kRecordBytes * 45 + runs.size() * 64 + 64);
+  uint32_t upper = 0;
+  for (const Run& run : runs) {
+    for (uint64_t a = run.Lo; a <= run.Hi;) {
       if ((a >> 16) != upper) {
         upper = static_cast<uint32_t>(a >> 16);
         const uint8_t ext[] = {2, 0, 0, 4, uint8_t(upper >> 8), uint8_t(upper)};
         PutRecord(out, ":", ext, sizeof ext, IntelCheck);
       }
       // Records end on 16-byte boundaries, so none crosses a 64 KB page.
-      const uint64_t stop = std::min<uint64_t>(hi, (a | (kRecordBytes - 1)));
+      const uint64_t stop = std::min<uint64_t>(run.Hi, (a | (kRecordBytes - 1)));
       const size_t n = static_cast<size_t>(stop - a + 1);
       uint8_t rec[4 + kRecordBytes] = {uint8_t(n), uint8_t(a >> 8), uint8_t(a), 0};
-      std::copy_n(buffer.data() + (a - offset), n, rec + 4);
+      std::copy_n(run.Bytes + (a - run.Lo), n, rec + 4);
       PutRecord(out, ":", rec, 4 + n, IntelCheck);
       a = stop + 1;
     }
@@ -75,8 +82,7 @@ std::string FormatIntelHex(std::span<const uint8_t> buffer, uint32_t offset, uin
   return out;
 }
 
-std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
-                          uint32_t last, std::string_view header) {
+std::string SRecord(std::span<const Run> runs, std::string_view header) {
   std::string out;
   uint8_t rec[3 + 4 + 64] = {};
   {
@@ -85,21 +91,24 @@ std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint
     std::copy_n(header.data(), n, rec + 3);
     PutRecord(out, "S0", rec, n + 3, MotorolaCheck);
   }
-  uint32_t lo = 0, hi = 0;
-  const bool any = Clip(buffer, offset, first, last, lo, hi);
-  const uint32_t top = any ? hi : 0;
+  uint32_t top = 0;
+  uint64_t total = 0;
+  for (const Run& r : runs) {
+    top = std::max(top, r.Hi);
+    total += uint64_t{r.Hi} - r.Lo + 1;
+  }
   const int width = top <= 0xFFFF ? 2 : top <= 0xFFFFFF ? 3 : 4;
   const char* dataPrefix = width == 2 ? "S1" : width == 3 ? "S2" : "S3";
   const char* endPrefix = width == 2 ? "S9" : width == 3 ? "S8" : "S7";
+  out.reserve(total / kRecordBytes * (12 + 2 * width + 32) + runs.size() * 64 + 128);
   uint64_t records = 0;
-  if (any) {
-    out.reserve((uint64_t{hi} - lo + 1) / kRecordBytes * (12 + 2 * width + 32) + 128);
-    for (uint64_t a = lo; a <= hi;) {
-      const uint64_t stop = std::min<uint64_t>(hi, (a | (kRecordBytes - 1)));
+  for (const Run& run : runs) {
+    for (uint64_t a = run.Lo; a <= run.Hi;) {
+      const uint64_t stop = std::min<uint64_t>(run.Hi, (a | (kRecordBytes - 1)));
       const size_t n = static_cast<size_t>(stop - a + 1);
       rec[0] = static_cast<uint8_t>(n + width + 1);
       for (int i = 0; i < width; ++i) rec[1 + i] = uint8_t(a >> (8 * (width - 1 - i)));
-      std::copy_n(buffer.data() + (a - offset), n, rec + 1 + width);
+      std::copy_n(run.Bytes + (a - run.Lo), n, rec + 1 + width);
       PutRecord(out, dataPrefix, rec, 1 + width + n, MotorolaCheck);
       ++records;
       a = stop + 1;
@@ -114,6 +123,43 @@ std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint
   uint8_t end[5] = {uint8_t(width + 1)};
   PutRecord(out, endPrefix, end, 1 + width, MotorolaCheck);
   return out;
+}
+
+std::vector<Run> RunsOf(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
+                        uint32_t last) {
+  uint32_t lo, hi;
+  if (!Clip(buffer, offset, first, last, lo, hi)) return {};
+  return {Run{buffer.data() + (lo - offset), lo, hi}};
+}
+
+std::vector<Run> RunsOf(std::span<const ImageChunk> chunks) {
+  std::vector<Run> runs;
+  for (const ImageChunk& c : chunks) {
+    if (c.Bytes.empty()) continue;
+    const uint64_t hi = uint64_t{c.Address} + c.Bytes.size() - 1;
+    runs.push_back({c.Bytes.data(), c.Address, static_cast<uint32_t>(std::min<uint64_t>(hi, 0xFFFFFFFF))});
+  }
+  return runs;
+}
+
+}  // namespace
+
+std::string FormatIntelHex(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
+                           uint32_t last) {
+  return IntelHex(RunsOf(buffer, offset, first, last));
+}
+
+std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
+                          uint32_t last, std::string_view header) {
+  return SRecord(RunsOf(buffer, offset, first, last), header);
+}
+
+std::string FormatIntelHex(std::span<const ImageChunk> chunks) {
+  return IntelHex(RunsOf(chunks));
+}
+
+std::string FormatSRecord(std::span<const ImageChunk> chunks, std::string_view header) {
+  return SRecord(RunsOf(chunks), header);
 }
 
 WriteResult WriteIntelHexFile(const std::string& path, std::span<const uint8_t> buffer,

@@ -9,10 +9,10 @@ using recordtext::DecodeBytes;
 using recordtext::LineCursor;
 using recordtext::RegionStore;
 
-ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions) {
-  ImageLoadResult result;
+namespace {
+
+void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
   result.Opened = true;
-  RegionStore store(regions, result);
   LineCursor lines(text);
   std::string_view line;
   uint8_t rec[5 + 255];
@@ -64,7 +64,7 @@ ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion>
         store.Store(base + offset, data, count, n);
         break;
       case 0x01:
-        return result;
+        return;
       case 0x02:
       case 0x04:
         if (count != 2) {
@@ -84,6 +84,21 @@ ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion>
       }
     }
   }
+}
+
+}  // namespace
+
+ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions) {
+  ImageLoadResult result;
+  RegionStore store(regions, result);
+  Parse(text, result, store);
+  return result;
+}
+
+ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink) {
+  ImageLoadResult result;
+  RegionStore store(sink, result);
+  Parse(text, result, store);
   return result;
 }
 

@@ -54,6 +54,10 @@ void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int 
   if (!result_.HasData || address < result_.Low) result_.Low = static_cast<uint32_t>(address);
   if (!result_.HasData || last > result_.High) result_.High = static_cast<uint32_t>(last);
   result_.HasData = true;
+  if (sink_) {
+    (*sink_)(static_cast<uint32_t>(address), data, size);
+    return;
+  }
 
   size_t stored = 0;
   for (const auto& r : regions_) {

@@ -34,11 +34,13 @@ class RegionStore {
  public:
   RegionStore(std::span<const ImageRegion> regions, ImageLoadResult& result)
       : regions_(regions), result_(result) {}
+  RegionStore(const ImageSink& sink, ImageLoadResult& result) : sink_(&sink), result_(result) {}
   // address is 64 bits wide so a record near the top cannot wrap around.
   void Store(uint64_t address, const uint8_t* data, size_t size, int line);
 
  private:
   std::span<const ImageRegion> regions_;
+  const ImageSink* sink_ = nullptr;
   ImageLoadResult& result_;
 };
 

@@ -17,10 +17,10 @@ constexpr int kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
 
 }  // namespace
 
-ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions) {
-  ImageLoadResult result;
+namespace {
+
+void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
   result.Opened = true;
-  RegionStore store(regions, result);
   LineCursor lines(text);
   std::string_view line;
   uint8_t rec[256];
@@ -71,9 +71,24 @@ ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> 
       for (int i = 0; i < addressBytes; ++i) address = (address << 8) | rec[1 + i];
       store.Store(address, rec + 1 + addressBytes, count - 1 - addressBytes, n);
     } else if (type >= 7) {
-      return result;
+      return;
     }
   }
+}
+
+}  // namespace
+
+ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions) {
+  ImageLoadResult result;
+  RegionStore store(regions, result);
+  Parse(text, result, store);
+  return result;
+}
+
+ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink) {
+  ImageLoadResult result;
+  RegionStore store(sink, result);
+  Parse(text, result, store);
   return result;
 }
 
