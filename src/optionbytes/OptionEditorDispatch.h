@@ -7,6 +7,7 @@
 #include "optionbytes/OptionBuffer.h"
 #include "optionbytes/OptionFamily.h"
 #include "target/ChipInfo.h"
+#include "target/MemoryBuffers.h"
 
 namespace korvel {
 
@@ -17,8 +18,8 @@ inline constexpr const char* kSelectChipTypeFirst = "Please Select Chip Type Fir
 struct OptionEditorHooks {
   // Shows the editor modally; it writes straight into the buffer.
   std::function<void(OptionEditor)> ShowEditor;
-  // After the BlueTooth dialog of code 0xB8: offsets 0..7 go into the last
-  // eight bytes of the flash image, and the views and check values refresh.
+  // After the BlueTooth dialog of code 0xB8: CopyProtectionToFlash, then
+  // the views and check values refresh.
   std::function<void(const OptionBuffer&)> CopyProtectionToFlash;
 };
 
@@ -30,6 +31,11 @@ struct OptionEditorContext {
   OperatorPrompts& Prompts;
   OptionEditorHooks Hooks;
 };
+
+// The BlueTooth read-out protection word (offsets 0..7) into the last eight
+// bytes of the flash image: bytes 8..15 of the image's last 16-byte row.
+void CopyProtectionToFlash(MemoryBuffers& buffers, const ChipInfo& chip,
+                           const OptionBuffer& buffer);
 
 // Which editor BitBtnOptCfg opens for the chip.
 OptionEditor EditorFor(const ChipInfo& chip, bool stm32);

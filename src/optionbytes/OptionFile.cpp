@@ -96,10 +96,12 @@ void LoadOptionFile(OptionFileContext& ctx, const std::string& fileName) {
   ShowOptionLines(ctx.Log, ctx.Buffer, ctx.Chip, stm32);
 }
 
-bool SaveOptionByteCommand(OptionFileContext& ctx, OptionChecksums& sums) {
+bool SaveOptionByteCommand(OptionFileContext& ctx, uint16_t& optSum, uint16_t& optCrc) {
   const auto name = ctx.Prompts.SaveFileName(OptionSaveDialog());
   if (!name) return false;
-  sums = ComputeOptionChecksums(ctx.Buffer);
+  const OptionChecksums sums = ComputeOptionChecksums(ctx.Buffer);
+  optSum = sums.OptSum;
+  optCrc = sums.OptCrc;
   const WriteResult w = WriteBinaryFile(*name, ctx.Buffer, 0, 127);
   if (!w.Ok) ctx.Log.HostLine(w.Error);
   return w.Ok;

@@ -45,10 +45,10 @@ FrbResult ReadFrbFile(const std::string& path, OptionBuffer& buffer);
 inline constexpr std::size_t kFrbHeaderSize = 32;
 inline constexpr std::size_t kFrbImageThreshold = 60000;
 
-// SaveOptionByte1: asks for the name, updates the check values and writes
-// the 128 bytes. Returns false when cancelled or when writing failed (the
-// failure is logged).
-bool SaveOptionByteCommand(OptionFileContext& ctx, OptionChecksums& sums);
+// SaveOptionByte1: asks for the name, updates the check values (OptSum,
+// OptCrc) and writes the 128 bytes. Returns false when cancelled or when
+// writing failed (the failure is logged).
+bool SaveOptionByteCommand(OptionFileContext& ctx, uint16_t& optSum, uint16_t& optCrc);
 
 // Upper-cased extension with its dot ("" when the name has none).
 std::string UpperExtension(const std::string& fileName);

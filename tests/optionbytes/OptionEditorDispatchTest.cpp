@@ -2,6 +2,7 @@
 
 #include "OptionTestSupport.h"
 #include "optionbytes/OptionDefaults.h"
+#include "target/ChipRules.h"
 
 namespace korvel {
 namespace {
@@ -87,6 +88,19 @@ TEST_F(EditorClickTest, BlueToothCopiesTheProtectionOnlyFor0xB8) {
   EXPECT_TRUE(log_.Lines().empty());
   Click("BlueNRG-345xx");
   EXPECT_EQ(copies_, 1);
+}
+
+TEST(OptionEditorDispatch, ProtectionWordGoesToTheLastEightFlashBytes) {
+  auto chip = Named("BlueNRG-232");
+  OptionBuffer opt;
+  ApplyBlueNrgLayout(chip.Info, opt);
+  const uint8_t word[8] = {0x33, 0x55, 0xAA, 0x66, 0x99, 0x35, 0x69, 0x5A};
+  std::copy(std::begin(word), std::end(word), opt.begin());
+  MemoryBuffers buffers;
+  CopyProtectionToFlash(buffers, chip.Info, opt);
+  // 256 KB from 0x10040000: the image's last bytes are 0x3FFF8..0x3FFFF.
+  EXPECT_TRUE(std::equal(std::begin(word), std::end(word), buffers.Main.begin() + 0x3FFF8));
+  EXPECT_EQ(buffers.Main[0x3FFF7], 0x00);
 }
 
 }  // namespace
