@@ -19,17 +19,17 @@ OptionEditor EditorFor(const ChipInfo& chip, bool stm32) {
   return OptionFamilyOf(chip, stm32).Editor;
 }
 
-void OnOptionConfigClicked(OptionEditorContext& ctx) {
+void OnOptionConfigClicked(OptionContext& ctx, const OptionEditorHooks& hooks) {
   if (!ctx.Flags.ChipSelected) {
     ctx.Prompts.Message(PromptKind::Information, kSelectChipTypeFirst);
     return;
   }
   const bool stm32 = ctx.Flags.Stm32Family;
   const OptionEditor editor = EditorFor(ctx.Chip, stm32);
-  if (ctx.Hooks.ShowEditor) ctx.Hooks.ShowEditor(editor);
+  if (hooks.ShowEditor) hooks.ShowEditor(editor);
   if (editor == OptionEditor::BlueNrg) {
-    if (ctx.Chip.FamilyCode == 0xB8 && ctx.Hooks.CopyProtectionToFlash)
-      ctx.Hooks.CopyProtectionToFlash(ctx.Buffer);
+    if (ctx.Chip.FamilyCode == 0xB8 && hooks.CopyProtectionToFlash)
+      hooks.CopyProtectionToFlash(ctx.Buffer);
     return;
   }
   ShowOptionLines(ctx.Log, ctx.Buffer, ctx.Chip, stm32);

@@ -1,10 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "app/InfoLog.h"
-#include "app/JobSettings.h"
-#include "app/OperatorPrompts.h"
-#include "optionbytes/OptionBuffer.h"
+#include "optionbytes/OptionContext.h"
 #include "optionbytes/OptionFamily.h"
 #include "target/ChipInfo.h"
 #include "target/MemoryBuffers.h"
@@ -23,15 +20,6 @@ struct OptionEditorHooks {
   std::function<void(const OptionBuffer&)> CopyProtectionToFlash;
 };
 
-struct OptionEditorContext {
-  OptionBuffer& Buffer;
-  const ChipInfo& Chip;
-  const JobFlags& Flags;
-  InfoLog& Log;
-  OperatorPrompts& Prompts;
-  OptionEditorHooks Hooks;
-};
-
 // The BlueTooth read-out protection word (offsets 0..7) into the last eight
 // bytes of the flash image: bytes 8..15 of the image's last 16-byte row.
 void CopyProtectionToFlash(MemoryBuffers& buffers, const ChipInfo& chip,
@@ -41,6 +29,6 @@ void CopyProtectionToFlash(MemoryBuffers& buffers, const ChipInfo& chip,
 OptionEditor EditorFor(const ChipInfo& chip, bool stm32);
 
 // BitBtnOptCfg ("Option Byte 设置").
-void OnOptionConfigClicked(OptionEditorContext& ctx);
+void OnOptionConfigClicked(OptionContext& ctx, const OptionEditorHooks& hooks);
 
 }  // namespace korvel

@@ -40,7 +40,7 @@ std::string UpperExtension(const std::string& fileName) {
   return ext;
 }
 
-void LoadOptionByteFileCommand(OptionFileContext& ctx) {
+void LoadOptionByteFileCommand(OptionContext& ctx) {
   if (!ctx.Flags.ChipSelected) {
     ctx.Prompts.Message(PromptKind::Information, kSelectChipFirst);
     return;
@@ -70,7 +70,7 @@ FrbResult ReadFrbFile(const std::string& path, OptionBuffer& buffer) {
   return r;
 }
 
-void LoadOptionFile(OptionFileContext& ctx, const std::string& fileName) {
+void LoadOptionFile(OptionContext& ctx, const std::string& fileName) {
   const bool stm32 = ctx.Flags.Stm32Family;
   ctx.Log.HostLine("Load Option Data file of \"" + fileName + "\" at " +
                    ctx.Log.clock().DateText());
@@ -96,7 +96,7 @@ void LoadOptionFile(OptionFileContext& ctx, const std::string& fileName) {
   ShowOptionLines(ctx.Log, ctx.Buffer, ctx.Chip, stm32);
 }
 
-bool SaveOptionByteCommand(OptionFileContext& ctx, uint16_t& optSum, uint16_t& optCrc) {
+bool SaveOptionByteCommand(OptionContext& ctx, uint16_t& optSum, uint16_t& optCrc) {
   const auto name = ctx.Prompts.SaveFileName(OptionSaveDialog());
   if (!name) return false;
   const OptionChecksums sums = ComputeOptionChecksums(ctx.Buffer);

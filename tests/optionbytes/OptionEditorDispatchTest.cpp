@@ -45,8 +45,8 @@ class EditorClickTest : public ::testing::Test {
     flags_.Stm32Family = c.Stm32;
     flags_.ChipSelected = true;
     ResetOptionBuffer(buffer_, chip_, c.Stm32);
-    OptionEditorContext ctx{buffer_, chip_, flags_, log_, prompts_, hooks_};
-    OnOptionConfigClicked(ctx);
+    OptionContext ctx{buffer_, chip_, flags_, log_, prompts_};
+    OnOptionConfigClicked(ctx, hooks_);
   }
 
   FixedClock clock_;
@@ -61,8 +61,8 @@ class EditorClickTest : public ::testing::Test {
 };
 
 TEST_F(EditorClickTest, WithoutAChipOnlyTheMessage) {
-  OptionEditorContext ctx{buffer_, chip_, flags_, log_, prompts_, hooks_};
-  OnOptionConfigClicked(ctx);
+  OptionContext ctx{buffer_, chip_, flags_, log_, prompts_};
+  OnOptionConfigClicked(ctx, hooks_);
   ASSERT_EQ(prompts_.Messages.size(), 1u);
   EXPECT_EQ(prompts_.Messages[0].Text, "Please Select Chip Type First!");
   EXPECT_TRUE(shown_.empty());

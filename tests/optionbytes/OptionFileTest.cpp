@@ -24,7 +24,7 @@ class OptionFileTest : public ::testing::Test {
     flags_.ChipSelected = true;
     ResetOptionBuffer(buffer_, chip_, c.Stm32);
   }
-  OptionFileContext Ctx() { return {buffer_, chip_, flags_, log_, prompts_}; }
+  OptionContext Ctx() { return {buffer_, chip_, flags_, log_, prompts_}; }
   void Load(const std::string& path) {
     auto ctx = Ctx();
     LoadOptionFile(ctx, path);
