@@ -33,59 +33,49 @@ TEST(OptionEditorDispatch, EachFamilyOpensItsEditor) {
   EXPECT_STREQ(EditorFormName(OptionEditor::Stm32xG4), "TSTM32xG4OptBForm");
 }
 
-class EditorClickTest : public ::testing::Test {
+class EditorClickTest : public ::testing::Test, protected test::OptionJob {
  protected:
-  EditorClickTest() : clock_(MakeTime(2026, 1, 2, 3, 4, 5)), log_(clock_) {
+  EditorClickTest() {
     hooks_.ShowEditor = [this](OptionEditor e) { shown_.push_back(e); };
     hooks_.CopyProtectionToFlash = [this](const OptionBuffer&) { ++copies_; };
   }
   void Click(const std::string& name) {
-    const auto c = Named(name);
-    chip_ = c.Info;
-    flags_.Stm32Family = c.Stm32;
-    flags_.ChipSelected = true;
-    ResetOptionBuffer(buffer_, chip_, c.Stm32);
-    OptionContext ctx{buffer_, chip_, flags_, log_, prompts_};
+    Choose(name);
+    auto ctx = Ctx();
     OnOptionConfigClicked(ctx, hooks_);
   }
 
-  FixedClock clock_;
-  InfoLog log_;
-  RecordingPrompts prompts_;
-  OptionBuffer buffer_{};
-  ChipInfo chip_;
-  JobFlags flags_;
   OptionEditorHooks hooks_;
   std::vector<OptionEditor> shown_;
   int copies_ = 0;
 };
 
 TEST_F(EditorClickTest, WithoutAChipOnlyTheMessage) {
-  OptionContext ctx{buffer_, chip_, flags_, log_, prompts_};
+  auto ctx = Ctx();
   OnOptionConfigClicked(ctx, hooks_);
-  ASSERT_EQ(prompts_.Messages.size(), 1u);
-  EXPECT_EQ(prompts_.Messages[0].Text, "Please Select Chip Type First!");
+  ASSERT_EQ(Prompts.Messages.size(), 1u);
+  EXPECT_EQ(Prompts.Messages[0].Text, "Please Select Chip Type First!");
   EXPECT_TRUE(shown_.empty());
-  EXPECT_TRUE(log_.Lines().empty());
+  EXPECT_TRUE(Log.Lines().empty());
 }
 
 TEST_F(EditorClickTest, EditorThenTheBufferIsPrinted) {
   Click("STM32F103xB");
   EXPECT_EQ(shown_, std::vector<OptionEditor>{OptionEditor::Stm32F1x});
-  ASSERT_EQ(log_.Lines().size(), 2u);
-  EXPECT_EQ(log_.Lines()[0], "> Option Byte: a5 ff ff ff ff ff ff ff ");
+  ASSERT_EQ(Log.Lines().size(), 2u);
+  EXPECT_EQ(Log.Lines()[0], "> Option Byte: a5 ff ff ff ff ff ff ff ");
 
-  log_.Clear();
+  Log.Clear();
   hooks_.ShowEditor = nullptr;  // no editors yet: the button just prints
   Click("STM8L152C6");
-  EXPECT_EQ(log_.Lines().size(), 2u);
+  EXPECT_EQ(Log.Lines().size(), 2u);
 }
 
 TEST_F(EditorClickTest, BlueToothCopiesTheProtectionOnlyFor0xB8) {
   Click("BlueNRG-232");
   EXPECT_EQ(shown_, std::vector<OptionEditor>{OptionEditor::BlueNrg});
   EXPECT_EQ(copies_, 1);
-  EXPECT_TRUE(log_.Lines().empty());
+  EXPECT_TRUE(Log.Lines().empty());
   Click("BlueNRG-345xx");
   EXPECT_EQ(copies_, 1);
 }

@@ -13,29 +13,13 @@ using test::Expected;
 using test::Hex;
 using test::Named;
 
-class OptionFileTest : public ::testing::Test {
+class OptionFileTest : public ::testing::Test, protected test::OptionJob {
  protected:
-  OptionFileTest() : clock_(MakeTime(2026, 1, 2, 3, 4, 5)), log_(clock_) {}
-
-  void Choose(const std::string& name) {
-    auto c = Named(name);
-    chip_ = c.Info;
-    flags_.Stm32Family = c.Stm32;
-    flags_.ChipSelected = true;
-    ResetOptionBuffer(buffer_, chip_, c.Stm32);
-  }
-  OptionContext Ctx() { return {buffer_, chip_, flags_, log_, prompts_}; }
   void Load(const std::string& path) {
     auto ctx = Ctx();
     LoadOptionFile(ctx, path);
   }
 
-  FixedClock clock_;
-  InfoLog log_;
-  RecordingPrompts prompts_;
-  OptionBuffer buffer_{};
-  ChipInfo chip_;
-  JobFlags flags_;
   test::TempDir dir_;
 };
 
@@ -46,17 +30,17 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 TEST_F(OptionFileTest, NeedsAChipAndStopsWhenCancelled) {
-  buffer_.fill(0x42);
+  Buffer.fill(0x42);
   auto ctx = Ctx();
   LoadOptionByteFileCommand(ctx);
-  ASSERT_EQ(prompts_.Messages.size(), 1u);
-  EXPECT_EQ(prompts_.Messages[0].Text, "请先选择芯片型号！");
-  EXPECT_EQ(buffer_[0], 0x42);
+  ASSERT_EQ(Prompts.Messages.size(), 1u);
+  EXPECT_EQ(Prompts.Messages[0].Text, "请先选择芯片型号！");
+  EXPECT_EQ(Buffer[0], 0x42);
 
   Choose("STM32F103xB");
-  prompts_.FileNames = {std::nullopt};
+  Prompts.FileNames = {std::nullopt};
   LoadOptionByteFileCommand(ctx);
-  EXPECT_TRUE(log_.Lines().empty());
+  EXPECT_TRUE(Log.Lines().empty());
   EXPECT_EQ(OptionOpenDialog().Filters[OptionOpenDialog().FilterIndex],
             "All Option Byte Files(*.BIN,*.HEX,*.S*,*.FRB)|*.BIN;*.HEX;*.S*;*.FRB");
 }
@@ -65,14 +49,14 @@ TEST_F(OptionFileTest, BinaryFileForF1GetsItsComplements) {
   Choose("STM32F103xB");
   const auto path = dir_.File("opt.bin", Bytes({0xAA, 1, 0x12, 2, 0x34, 3, 0x56, 4, 0x78, 5,
                                                0x9A, 6, 0xBC, 7, 0xDE, 8, 0x77}));
-  prompts_.FileNames = {path};
+  Prompts.FileNames = {path};
   auto ctx = Ctx();
   LoadOptionByteFileCommand(ctx);
-  EXPECT_EQ(Hex(buffer_),
+  EXPECT_EQ(Hex(Buffer),
             Hex(Expected(0xFF, {{0, "AA 55 12 ED 34 CB 56 A9 78 87 9A 65 BC 43 DE 21 77"}})));
-  ASSERT_EQ(log_.Lines().size(), 3u);
-  EXPECT_EQ(log_.Lines()[0], "> 03:04:05 Load Option Data file of \"" + path + "\" at 2026-01-02");
-  EXPECT_EQ(log_.Lines()[1], "> Option Byte: aa 12 34 56 78 9a bc de ");
+  ASSERT_EQ(Log.Lines().size(), 3u);
+  EXPECT_EQ(Log.Lines()[0], "> 03:04:05 Load Option Data file of \"" + path + "\" at 2026-01-02");
+  EXPECT_EQ(Log.Lines()[1], "> Option Byte: aa 12 34 56 78 9a bc de ");
 }
 
 TEST_F(OptionFileTest, FrbFilesShortAndImage) {
@@ -80,11 +64,11 @@ TEST_F(OptionFileTest, FrbFilesShortAndImage) {
   std::string shortFile(32, '\x11');
   shortFile += Bytes({1, 2, 3, 4, 5, 6, 7, 8});
   Load(dir_.File("short.FRB", shortFile));
-  EXPECT_EQ(Hex(buffer_), Hex(Expected(0x00, {{0, "01 02 03 04 05 06 07 08"}})));
+  EXPECT_EQ(Hex(Buffer), Hex(Expected(0x00, {{0, "01 02 03 04 05 06 07 08"}})));
 
   // A header alone gives an all-zero buffer.
   Load(dir_.File("header.frb", std::string(20, '\x11')));
-  EXPECT_EQ(Hex(buffer_), Hex(Expected(0x00, {})));
+  EXPECT_EQ(Hex(Buffer), Hex(Expected(0x00, {})));
 
   Choose("STM8S105K4");
   std::string image(60000, '\x33');
@@ -92,7 +76,7 @@ TEST_F(OptionFileTest, FrbFilesShortAndImage) {
   image[32 + 0x487E] = '\x5A';
   Load(dir_.File("image.FRB", image));
   // Offsets 0..31 from the image, then the STM8 complements over them.
-  EXPECT_EQ(Hex(buffer_),
+  EXPECT_EQ(Hex(Buffer),
             Hex(Expected(0x00, {{0, "A0 A1 5E A3 5C A5 5A A7 58 A9 56 AB 54 AD 52 AF "
                                     "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF"},
                                 {126, "5A A5"}})));
@@ -104,7 +88,7 @@ TEST_F(OptionFileTest, HexAndSRecordLandAtTheFamilyBase) {
   const auto hex = dir_.Path("opt.hex");
   ASSERT_TRUE(WriteIntelHexFile(hex, stm8, 0x4800, 0x4800, 0x4803).Ok);
   Load(hex);
-  EXPECT_EQ(Hex(buffer_), Hex(Expected(0x00, {{0, "AA 11 EE 22 DD 00 FF 00 FF 00 FF 00 FF 00 FF"},
+  EXPECT_EQ(Hex(Buffer), Hex(Expected(0x00, {{0, "AA 11 EE 22 DD 00 FF 00 FF 00 FF 00 FF 00 FF"},
                                               {127, "FF"}})));
 
   Choose("STM32F103xB");
@@ -112,7 +96,7 @@ TEST_F(OptionFileTest, HexAndSRecordLandAtTheFamilyBase) {
   const auto s19 = dir_.Path("opt.S19");
   ASSERT_TRUE(WriteSRecordFile(s19, f1, 0x1FFFF800, 0x1FFFF800, 0x1FFFF802).Ok);
   Load(s19);
-  EXPECT_EQ(Hex(buffer_),
+  EXPECT_EQ(Hex(Buffer),
             Hex(Expected(0xFF, {{0, "A5 5A 7F 80 FF 00 FF 00 FF 00 FF 00 FF 00 FF 00"}})));
 }
 
@@ -125,21 +109,21 @@ TEST_F(OptionFileTest, DamagedHexIsReportedAndKeepsWhatLoaded) {
                               ":04C00400010203040F\n"
                               ":00000001FF\n");
   Load(path);
-  EXPECT_EQ(Hex(buffer_), Hex(Expected(0xFF, {{0, "EF AA FF 3F"}})));
-  ASSERT_GE(log_.Lines().size(), 2u);
-  EXPECT_NE(log_.Lines()[1].find("line 3"), std::string::npos) << log_.Lines()[1];
+  EXPECT_EQ(Hex(Buffer), Hex(Expected(0xFF, {{0, "EF AA FF 3F"}})));
+  ASSERT_GE(Log.Lines().size(), 2u);
+  EXPECT_NE(Log.Lines()[1].find("line 3"), std::string::npos) << Log.Lines()[1];
 
-  log_.Clear();
+  Log.Clear();
   Load(dir_.Path("missing.bin"));
-  EXPECT_EQ(log_.Lines().size(), 4u);  // announce, the reason, two printed lines
+  EXPECT_EQ(Log.Lines().size(), 4u);  // announce, the reason, two printed lines
 }
 
 TEST_F(OptionFileTest, UnknownExtensionLeavesTheFillWithComplements) {
   Choose("STM32F103xB");
   Load(dir_.File("opt.txt", "whatever"));
-  EXPECT_EQ(Hex(buffer_),
+  EXPECT_EQ(Hex(Buffer),
             Hex(Expected(0xFF, {{0, "FF 00 FF 00 FF 00 FF 00 FF 00 FF 00 FF 00 FF 00"}})));
-  EXPECT_EQ(log_.Lines().size(), 3u);
+  EXPECT_EQ(Log.Lines().size(), 3u);
   EXPECT_EQ(UpperExtension("/a.b/name"), "");
   EXPECT_EQ(UpperExtension("x.s19"), ".S19");
 }
@@ -147,21 +131,21 @@ TEST_F(OptionFileTest, UnknownExtensionLeavesTheFillWithComplements) {
 TEST_F(OptionFileTest, SaveWritesPlainBinaryAndTheCheckValues) {
   Choose("STM32F103xB");
   const auto path = dir_.Path("saved.HEX");
-  prompts_.FileNames = {path};
+  Prompts.FileNames = {path};
   uint16_t optSum = 0, optCrc = 0;
   auto ctx = Ctx();
   ASSERT_TRUE(SaveOptionByteCommand(ctx, optSum, optCrc));
   std::string bytes, error;
   ASSERT_TRUE(ReadFileBytes(path, bytes, error));
   ASSERT_EQ(bytes.size(), 128u);
-  EXPECT_EQ(0, std::memcmp(bytes.data(), buffer_.data(), 128));
-  EXPECT_EQ(optSum, ComputeOptionChecksums(buffer_).OptSum);
-  EXPECT_EQ(optCrc, ComputeOptionChecksums(buffer_).OptCrc);
+  EXPECT_EQ(0, std::memcmp(bytes.data(), Buffer.data(), 128));
+  EXPECT_EQ(optSum, ComputeOptionChecksums(Buffer).OptSum);
+  EXPECT_EQ(optCrc, ComputeOptionChecksums(Buffer).OptCrc);
 
-  prompts_.FileNames = {dir_.Path("no/such/dir/x.bin")};
+  Prompts.FileNames = {dir_.Path("no/such/dir/x.bin")};
   EXPECT_FALSE(SaveOptionByteCommand(ctx, optSum, optCrc));
-  EXPECT_EQ(log_.Lines().size(), 1u);
-  prompts_.FileNames = {std::nullopt};
+  EXPECT_EQ(Log.Lines().size(), 1u);
+  Prompts.FileNames = {std::nullopt};
   EXPECT_FALSE(SaveOptionByteCommand(ctx, optSum, optCrc));
 }
 

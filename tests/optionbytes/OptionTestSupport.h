@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "optionbytes/OptionBuffer.h"
+#include "app/OperatorPrompts.h"
+#include "optionbytes/OptionContext.h"
+#include "optionbytes/OptionDefaults.h"
 #include "target/ChipSelect.h"
 
 namespace korvel::test {
@@ -52,6 +54,26 @@ inline std::string Hex(const OptionBuffer& b) {
   }
   return s;
 }
+
+// The job state the option-byte commands work on, with a fixed clock.
+struct OptionJob {
+  FixedClock Clock{MakeTime(2026, 1, 2, 3, 4, 5)};
+  InfoLog Log{Clock};
+  RecordingPrompts Prompts;
+  OptionBuffer Buffer{};
+  ChipInfo Chip;
+  JobFlags Flags;
+
+  // The chip confirmed and its option-byte default in place.
+  void Choose(const std::string& name) {
+    const auto c = Named(name);
+    Chip = c.Info;
+    Flags.Stm32Family = c.Stm32;
+    Flags.ChipSelected = true;
+    ResetOptionBuffer(Buffer, Chip, c.Stm32);
+  }
+  OptionContext Ctx() { return {Buffer, Chip, Flags, Log, Prompts}; }
+};
 
 // A scratch directory for files a test writes.
 class TempDir {
