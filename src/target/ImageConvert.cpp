@@ -1,0 +1,119 @@
+#include "target/ImageConvert.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "target/ImageLoading.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr uint64_t kMaxBinarySpan = 64ull << 20;
+
+std::string LowerExtension(const std::string& path) {
+  const std::string name = BaseName(path);
+  const size_t dot = name.find_last_of('.');
+  std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+uint64_t EndOf(const ImageChunk& c) { return uint64_t{c.Address} + c.Bytes.size(); }
+
+}  // namespace
+
+std::optional<ImageFormat> FormatFromExtension(const std::string& path) {
+  const std::string ext = LowerExtension(path);
+  if (ext == "bin") return ImageFormat::Binary;
+  if (ext == "hex" || ext == "ihx") return ImageFormat::IntelHex;
+  if (ext == "s19" || ext == "s28" || ext == "s37" || ext == "mot" || ext == "srec")
+    return ImageFormat::SRecord;
+  return std::nullopt;
+}
+
+ImageFormat SniffFormat(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[i]))) ++i;
+  if (i < bytes.size() && bytes[i] == ':') return ImageFormat::IntelHex;
+  if (i + 1 < bytes.size() && (bytes[i] == 'S' || bytes[i] == 's') &&
+      std::isdigit(static_cast<unsigned char>(bytes[i + 1])))
+    return ImageFormat::SRecord;
+  return ImageFormat::Binary;
+}
+
+std::vector<ImageChunk> NormaliseChunks(std::vector<ImageChunk> chunks) {
+  std::erase_if(chunks, [](const ImageChunk& c) { return c.Bytes.empty(); });
+  std::stable_sort(chunks.begin(), chunks.end(),
+                   [](const ImageChunk& a, const ImageChunk& b) { return a.Address < b.Address; });
+  std::vector<ImageChunk> out;
+  for (ImageChunk& c : chunks) {
+    if (out.empty() || c.Address > EndOf(out.back())) {
+      out.push_back(std::move(c));
+      continue;
+    }
+    ImageChunk& last = out.back();
+    const size_t at = c.Address - last.Address;
+    if (EndOf(c) > EndOf(last)) last.Bytes.resize(at + c.Bytes.size());
+    std::memcpy(last.Bytes.data() + at, c.Bytes.data(), c.Bytes.size());
+  }
+  return out;
+}
+
+ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
+  ImageReadResult r;
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes, r.Error)) return r;
+  const ImageFormat format = FormatFromExtension(path).value_or(SniffFormat(bytes));
+  if (format == ImageFormat::Binary) {
+    if (uint64_t{binOffset} + bytes.size() > 0x100000000ull) {
+      r.Error = path + ": the file does not fit below 4 GB at that offset";
+      return r;
+    }
+    r.Chunks.push_back({binOffset, std::vector<uint8_t>(bytes.begin(), bytes.end())});
+    r.Chunks = NormaliseChunks(std::move(r.Chunks));
+    r.Ok = true;
+    return r;
+  }
+  std::vector<ImageChunk> chunks;
+  ImageSink sink = [&chunks](uint32_t address, const uint8_t* data, size_t size) {
+    if (chunks.empty() || EndOf(chunks.back()) != address) chunks.push_back({address, {}});
+    auto& v = chunks.back().Bytes;
+    v.insert(v.end(), data, data + size);
+  };
+  const ImageLoadResult loaded =
+      format == ImageFormat::IntelHex ? ReadIntelHex(bytes, sink) : ReadSRecord(bytes, sink);
+  if (loaded.IssueCount) {
+    r.Error = path + ": " + loaded.Summary();
+    return r;
+  }
+  r.Chunks = NormaliseChunks(std::move(chunks));
+  r.Ok = true;
+  return r;
+}
+
+WriteResult WriteImageFile(const std::string& path, ImageFormat format,
+                           const std::vector<ImageChunk>& chunks) {
+  switch (format) {
+    case ImageFormat::IntelHex:
+      return WriteFileBytes(path, FormatIntelHex(chunks));
+    case ImageFormat::SRecord:
+      return WriteFileBytes(path, FormatSRecord(chunks, BaseName(path)));
+    case ImageFormat::Binary:
+      break;
+  }
+  if (chunks.empty()) return WriteFileBytes(path, {});
+  const uint64_t lo = chunks.front().Address, hi = EndOf(chunks.back());
+  if (hi - lo > kMaxBinarySpan) {
+    WriteResult w;
+    w.Error = path + ": the image spans more than 64 MB; write HEX or S-records instead";
+    return w;
+  }
+  std::string flat(hi - lo, '\xFF');
+  for (const ImageChunk& c : chunks)
+    std::memcpy(flat.data() + (c.Address - lo), c.Bytes.data(), c.Bytes.size());
+  return WriteFileBytes(path, flat);
+}
+
+}  // namespace korvel

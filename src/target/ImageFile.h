@@ -1,0 +1,104 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvel {
+
+// Where a reader stores data: the byte of target address A goes to
+// Bytes[A - Base] when that index exists; any other byte is dropped and
+// reported, never written elsewhere.
+struct ImageRegion {
+  uint32_t Base = 0;
+  std::span<uint8_t> Bytes;
+};
+
+// One record that was not stored, with the file's line number (from 1).
+struct ImageIssue {
+  int Line = 0;
+  std::string What;
+  // "line 17: checksum error"
+  std::string Text() const;
+};
+
+struct ImageLoadResult {
+  bool Opened = false;      // false: the file could not be read at all
+  std::string OpenError;    // why, when !Opened
+  bool HasData = false;     // at least one good data record was read
+  uint32_t Low = 0;         // lowest and highest address of the good data
+  uint32_t High = 0;        // records, stored or not (absolute addresses)
+  std::vector<ImageIssue> Issues;  // the first kMaxIssues bad records
+  size_t IssueCount = 0;           // all bad records
+  static constexpr size_t kMaxIssues = 64;
+
+  void AddIssue(int line, std::string what);
+  // One line for the information log: the first issue, and how many more.
+  std::string Summary() const;
+};
+
+// Intel HEX: data, end-of-file, extended segment and extended linear
+// address records; start-address records are accepted and ignored.
+ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions);
+// Motorola S-records: S1/S2/S3 data; S0 header, S5/S6 count and S7/S8/S9
+// start records are checked and otherwise ignored.
+ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions);
+
+// The same readers handing every good data record to a sink instead of
+// regions (for images whose extent is not known in advance).
+using ImageSink = std::function<void(uint32_t address, const uint8_t* data, size_t size)>;
+ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink);
+ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink);
+
+ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions);
+ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions);
+
+struct BinaryLoadResult {
+  bool Opened = false;
+  std::string OpenError;
+  size_t FileSize = 0;
+  size_t Stored = 0;  // bytes that fitted into the destination
+};
+// The file's bytes go to dest[offset...]; what does not fit is dropped.
+BinaryLoadResult ReadBinaryFile(const std::string& path, std::span<uint8_t> dest, size_t offset);
+
+// Whole-file read; false with the reason in error.
+bool ReadFileBytes(const std::string& path, std::string& out, std::string& error);
+
+struct WriteResult {
+  bool Ok = false;
+  std::string Error;
+};
+
+// Writers take the target addresses first..last (inclusive); the byte of
+// address a is buffer[a - offset]. Addresses whose byte lies outside the
+// buffer are left out of the file.
+std::string FormatIntelHex(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
+                           uint32_t last);
+// S1, S2 or S3 records by the width of the last address, with an S0 header
+// holding header and the matching count and terminator records.
+std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
+                          uint32_t last, std::string_view header);
+
+// A run of bytes at consecutive addresses.
+struct ImageChunk {
+  uint32_t Address = 0;
+  std::vector<uint8_t> Bytes;
+};
+// The writers over separate runs, sorted by address and not overlapping.
+std::string FormatIntelHex(std::span<const ImageChunk> chunks);
+std::string FormatSRecord(std::span<const ImageChunk> chunks, std::string_view header);
+
+// The file is written beside its final name and renamed over it, so a failed
+// save leaves any earlier file whole.
+WriteResult WriteFileBytes(const std::string& path, std::string_view bytes);
+WriteResult WriteBinaryFile(const std::string& path, std::span<const uint8_t> buffer,
+                            uint32_t first, uint32_t last);
+WriteResult WriteIntelHexFile(const std::string& path, std::span<const uint8_t> buffer,
+                              uint32_t offset, uint32_t first, uint32_t last);
+WriteResult WriteSRecordFile(const std::string& path, std::span<const uint8_t> buffer,
+                             uint32_t offset, uint32_t first, uint32_t last);
+
+}  // namespace korvel

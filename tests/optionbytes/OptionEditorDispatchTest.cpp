@@ -1,0 +1,97 @@
+#include "optionbytes/OptionEditorDispatch.h"
+
+#include "OptionTestSupport.h"
+#include "optionbytes/OptionDefaults.h"
+#include "target/ChipRules.h"
+
+namespace korvel {
+namespace {
+
+using test::Named;
+
+TEST(OptionEditorDispatch, EachFamilyOpensItsEditor) {
+  struct Case {
+    const char* Chip;
+    OptionEditor Editor;
+  } cases[] = {
+      {"STM32F103xB", OptionEditor::Stm32F1x}, {"STM32F030x6", OptionEditor::Stm32F1x},
+      {"STSPIN32F0", OptionEditor::Stm32F1x},  {"STM32F303xC", OptionEditor::Stm32F1x},
+      {"STM32W108CB", OptionEditor::Stm32F1x}, {"STM32F205xB", OptionEditor::Stm32F2x},
+      {"STM32F429xI", OptionEditor::Stm32F2x}, {"STM32L073xZ", OptionEditor::Stm32Lx},
+      {"STM32L152xB", OptionEditor::Stm32Lx},  {"STM32L15xxCxxA", OptionEditor::Stm32Lx},
+      {"STM32L476xG", OptionEditor::Stm32L4x}, {"STM32L4R5xG", OptionEditor::Stm32L4x},
+      {"STM32G030x8", OptionEditor::Stm32G0x}, {"STM32G031x8", OptionEditor::Stm32G0x},
+      {"STM32G474xE", OptionEditor::Stm32xG4}, {"BlueNRG-132", OptionEditor::BlueNrg},
+      {"BlueNRG-345xx", OptionEditor::BlueNrg}, {"STM8S105K4", OptionEditor::Stm8Ax},
+      {"STM8AH6168", OptionEditor::Stm8Ax},    {"STM8TL52F4", OptionEditor::Stm8Ax},
+      {"STM8L101F3", OptionEditor::Stm8Lx},    {"STM8L152C6", OptionEditor::Stm8Lx},
+  };
+  for (const auto& k : cases) {
+    const auto chip = Named(k.Chip);
+    EXPECT_EQ(EditorFor(chip.Info, chip.Stm32), k.Editor) << k.Chip;
+  }
+  EXPECT_STREQ(EditorFormName(OptionEditor::Stm32xG4), "TSTM32xG4OptBForm");
+}
+
+class EditorClickTest : public ::testing::Test, protected test::OptionJob {
+ protected:
+  EditorClickTest() {
+    hooks_.ShowEditor = [this](OptionEditor e) { shown_.push_back(e); };
+    hooks_.CopyProtectionToFlash = [this](const OptionBuffer&) { ++copies_; };
+  }
+  void Click(const std::string& name) {
+    Choose(name);
+    auto ctx = Ctx();
+    OnOptionConfigClicked(ctx, hooks_);
+  }
+
+  OptionEditorHooks hooks_;
+  std::vector<OptionEditor> shown_;
+  int copies_ = 0;
+};
+
+TEST_F(EditorClickTest, WithoutAChipOnlyTheMessage) {
+  auto ctx = Ctx();
+  OnOptionConfigClicked(ctx, hooks_);
+  ASSERT_EQ(Prompts.Messages.size(), 1u);
+  EXPECT_EQ(Prompts.Messages[0].Text, "Please Select Chip Type First!");
+  EXPECT_TRUE(shown_.empty());
+  EXPECT_TRUE(Log.Lines().empty());
+}
+
+TEST_F(EditorClickTest, EditorThenTheBufferIsPrinted) {
+  Click("STM32F103xB");
+  EXPECT_EQ(shown_, std::vector<OptionEditor>{OptionEditor::Stm32F1x});
+  ASSERT_EQ(Log.Lines().size(), 2u);
+  EXPECT_EQ(Log.Lines()[0], "> Option Byte: a5 ff ff ff ff ff ff ff ");
+
+  Log.Clear();
+  hooks_.ShowEditor = nullptr;  // no editors yet: the button just prints
+  Click("STM8L152C6");
+  EXPECT_EQ(Log.Lines().size(), 2u);
+}
+
+TEST_F(EditorClickTest, BlueToothCopiesTheProtectionOnlyFor0xB8) {
+  Click("BlueNRG-232");
+  EXPECT_EQ(shown_, std::vector<OptionEditor>{OptionEditor::BlueNrg});
+  EXPECT_EQ(copies_, 1);
+  EXPECT_TRUE(Log.Lines().empty());
+  Click("BlueNRG-345xx");
+  EXPECT_EQ(copies_, 1);
+}
+
+TEST(OptionEditorDispatch, ProtectionWordGoesToTheLastEightFlashBytes) {
+  auto chip = Named("BlueNRG-232");
+  OptionBuffer opt;
+  ApplyBlueNrgLayout(chip.Info, opt);
+  const uint8_t word[8] = {0x33, 0x55, 0xAA, 0x66, 0x99, 0x35, 0x69, 0x5A};
+  std::copy(std::begin(word), std::end(word), opt.begin());
+  MemoryBuffers buffers;
+  CopyProtectionToFlash(buffers, chip.Info, opt);
+  // 256 KB from 0x10040000: the image's last bytes are 0x3FFF8..0x3FFFF.
+  EXPECT_TRUE(std::equal(std::begin(word), std::end(word), buffers.Main.begin() + 0x3FFF8));
+  EXPECT_EQ(buffers.Main[0x3FFF7], 0x00);
+}
+
+}  // namespace
+}  // namespace korvel
