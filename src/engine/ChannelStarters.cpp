@@ -1,6 +1,7 @@
 // The channel starters: each arms one channel for its operation and sends
 // the first request; the replies drive everything after that.
 #include "app/ChannelOps.h"
+#include "engine/RequestPackets.h"
 #include "engine/StepMachine.h"
 
 namespace korvel {
@@ -9,8 +10,8 @@ void StepMachine::StartDownload(int ch) {
   ChannelState& c = app_.Channels[ch];
   c.Step = kStepDownload;
   Info(ch, "开始下载数据......");
-  StartChannelStep(c, 0, job_.Chip->FlashSizeKB);
-  send_.SendNextDownload(ch);
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextDownloadRequest(Transfer(), c));
 }
 
 void StepMachine::StartAuto(int ch) {
@@ -19,13 +20,13 @@ void StepMachine::StartAuto(int ch) {
   if (job_.Stm32) {
     c.Step = kStepBlankCheck;
     Info(ch, "芯片查空......");
-    StartChannelStep(c, 500, job_.Chip->FlashSizeKB);
-    send_.SendCommand(ch, kCmdChipOp, kSubBlankCheck);
+    StartChannelStep(c, 500, FlashBlocks());
+    send_.SendCommand(ch, kCmdChipOperation, kSubBlankCheck);
   } else {
     c.Step = kStepProgram;
     Info(ch, "开始编程......");
-    StartChannelStep(c, 0, job_.Chip->FlashSizeKB);
-    send_.SendNextProgram(ch);
+    StartChannelStep(c, 0, FlashBlocks());
+    send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
   }
 }
 
@@ -34,8 +35,8 @@ void StepMachine::StartErase(int ch) {
   c.Step = kStepErase;
   c.AutoChain = false;
   Info(ch, "执行芯片擦除......");
-  StartChannelStep(c, 2000, job_.Chip->FlashSizeKB);
-  send_.SendCommand(ch, kCmdChipOp, kSubErase);
+  StartChannelStep(c, 2000, FlashBlocks());
+  send_.SendCommand(ch, kCmdChipOperation, kSubErase);
 }
 
 void StepMachine::StartBlankCheck(int ch) {
@@ -43,8 +44,8 @@ void StepMachine::StartBlankCheck(int ch) {
   c.Step = kStepBlankCheck;
   c.AutoChain = false;
   Info(ch, "芯片查空......");
-  StartChannelStep(c, 500, job_.Chip->FlashSizeKB);
-  send_.SendCommand(ch, kCmdChipOp, kSubBlankCheck);
+  StartChannelStep(c, 500, FlashBlocks());
+  send_.SendCommand(ch, kCmdChipOperation, kSubBlankCheck);
 }
 
 void StepMachine::StartProgram(int ch) {
@@ -52,8 +53,8 @@ void StepMachine::StartProgram(int ch) {
   c.Step = kStepProgram;
   c.AutoChain = false;
   Info(ch, "开始编程......");
-  StartChannelStep(c, 0, job_.Chip->FlashSizeKB);
-  send_.SendNextProgram(ch);
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
 }
 
 void StepMachine::StartVerify(int ch) {
@@ -61,8 +62,8 @@ void StepMachine::StartVerify(int ch) {
   c.Step = kStepVerify;
   c.AutoChain = false;
   Info(ch, "开始Flash数据校验......");
-  StartChannelStep(c, 0, job_.Chip->FlashSizeKB);
-  send_.SendCommand(ch, kCmdReadMain, 0);
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
 }
 
 void StepMachine::StartWriteOptions(int ch) {
@@ -82,7 +83,7 @@ void StepMachine::StartReadOptions(int ch) {
   c.Step = kStepReadOptions;
   c.AutoChain = false;
   StartChannelStep(c, 500, 0);
-  send_.SendCommand(ch, kCmdChipOp, kSubReadOptions);
+  send_.SendCommand(ch, kCmdChipOperation, kSubReadOptionBytes);
 }
 
 void StepMachine::StartWriteOtp(int ch) {
@@ -90,7 +91,7 @@ void StepMachine::StartWriteOtp(int ch) {
   c.Step = kStepWriteOtp;
   c.AutoChain = false;
   StartChannelStep(c, 500, 0);
-  send_.SendSecondImage(ch, kSubOtp);
+  send_.SendSecondImage(ch, kSubOtpArea);
 }
 
 void StepMachine::StartVerifyOtp(int ch) {
@@ -99,7 +100,7 @@ void StepMachine::StartVerifyOtp(int ch) {
   c.AutoChain = false;
   StartChannelStep(c, 500, 0);
   c.SubPhase = 1;
-  send_.SendCommand(ch, kCmdReadSecond, kSubOtp);
+  send_.SendCommand(ch, kCmdReadSecond, kSubOtpArea);
 }
 
 void StepMachine::StartReadMemory(int ch) {
@@ -107,30 +108,30 @@ void StepMachine::StartReadMemory(int ch) {
   c.Step = kStepRead;
   c.AutoChain = false;
   Info(ch, "读取芯片Main Flash......");
-  StartChannelStep(c, 0, job_.Chip->FlashSizeKB);
-  send_.SendCommand(ch, kCmdReadMain, 0);
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
 }
 
 void StepMachine::StartReadSecond(int ch) {
   ChannelState& c = app_.Channels[ch];
   c.Step = kStepRead;
   c.AutoChain = false;
-  StartChannelStep(c, 500, job_.SecondSize() / 1024);
+  StartChannelStep(c, 500, SecondBlocksDown(Transfer()));
   c.SubPhase = 1;
   c.Gauge.Progress = 1;
-  send_.SendCommand(ch, kCmdReadSecond, c.BlockIndex);
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
 }
 
 void StepMachine::StartWriteSecond(int ch) {
   ChannelState& c = app_.Channels[ch];
   c.Step = kStepProgram;
   c.AutoChain = false;
-  StartChannelStep(c, 500, job_.SecondSize() / 1024);
+  StartChannelStep(c, 500, SecondBlocksDown(Transfer()));
   c.SubPhase = 1;
   // Whole kilobytes are not enough for a smaller EEPROM: send at least one.
-  c.BlockCount = static_cast<uint16_t>((job_.SecondSize() + 1023) / 1024);
+  c.BlockCount = SecondBlocksUp(Transfer());
   c.Gauge.Progress = 1;
-  send_.SendNextProgram(ch);
+  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
 }
 
 void StepMachine::StartReadUniqueId(int ch) {
@@ -138,7 +139,7 @@ void StepMachine::StartReadUniqueId(int ch) {
   c.Step = kStepUniqueId;
   c.AutoChain = false;
   StartChannelStep(c, 500, 0);
-  send_.SendCommand(ch, kCmdChipOp, kSubUniqueId);
+  send_.SendCommand(ch, kCmdChipOperation, kSubUniqueId);
 }
 
 void StepMachine::StartReadChecksum(int ch) {
@@ -146,7 +147,7 @@ void StepMachine::StartReadChecksum(int ch) {
   c.Step = kStepChecksum;
   c.AutoChain = false;
   StartChannelStep(c, 500, 0);
-  send_.SendCommand(ch, kCmdChipOp, kSubChecksum);
+  send_.SendCommand(ch, kCmdChipOperation, kSubChipChecksum);
 }
 
 }  // namespace korvel

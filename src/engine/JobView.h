@@ -1,38 +1,51 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "app/JobSettings.h"
 #include "target/ChipInfo.h"
 
 namespace korvel {
 
-// What the reply handlers read and write of the job: the confirmed chip, the
-// settings of the last capture and the buffers. All channels share it; it
-// must not change while any channel is busy.
-struct JobView {
-  const ChipInfo* Chip = nullptr;
-  const JobSettings* Settings = nullptr;
-  bool Stm32 = false;
-  std::span<uint8_t> Image;      // main buffer, byte A & 0xFFFFFF holds address A
-  std::span<uint8_t> DataImage;  // OTP image, index 0 = EepBase
-  std::array<uint8_t, 128>* Options = nullptr;
-
-  // Image offset of a target address: STM32 addresses masked to 20 bits.
-  uint32_t ImageOffset(uint32_t address) const {
-    return Stm32 ? (address & 0xFFFFF) : address;
-  }
-  // Offset of the main flash's first block.
-  uint32_t MainStart() const { return Stm32 ? 0 : Chip->FlashBase; }
-  uint16_t SecondSize() const { return Chip->EepSize; }
-  bool SecondIsOtp() const { return Chip->HasOtp; }
-  // Image offset of the data EEPROM (STM32 addresses lose 0x08000000).
-  uint32_t SecondStart() const {
-    return Stm32 ? Chip->EepBase - 0x08000000u : Chip->EepBase;
-  }
-  bool SecondToWrite() const { return Chip->EepSize != 0 && Settings->EepEnabled; }
-  bool SkipOptionBytes() const { return (Settings->OptionFlags & kOptionSkipOptionBytes) != 0; }
+// The six check values of the job's images as the programmers expect them.
+struct JobCheckValues {
+  uint16_t FlashSum = 0;
+  uint16_t FlashCrc = 0;
+  uint16_t EepSum = 0;
+  uint16_t EepCrc = 0;
+  uint16_t OptSum = 0;
+  uint16_t OptCrc = 0;
 };
+
+// Everything the job blocks and requests read of the job. The spans are
+// views into buffers owned elsewhere and must outlive the call; a span that
+// is shorter than what a request carries is padded (see ImageBytes).
+struct JobView {
+  JobSettings Settings;
+  ChipInfo Chip;
+  bool Stm32 = false;
+  JobCheckValues Checks;
+  std::span<const uint8_t> OptionBuffer;  // the 128-byte option-byte image
+  std::span<const uint8_t> DefaultTable;  // the family default table (128 bytes)
+  std::span<const uint8_t> MainImage;     // the main buffer, by image offset
+  std::span<const uint8_t> SecondImage;   // the data-memory buffer of OTP areas
+  std::string ChipName;                   // as the chip name field shows it
+  std::string ProductName;
+};
+
+// Which family default table rides in the job header and in chip commands.
+enum class DefaultTableKind { L4, G0x0, G0x1, G4Small, G4Large };
+DefaultTableKind HeaderDefaultTable(const ChipInfo& chip);
+
+// The image offset of a main-buffer address for the job: STM32 addresses
+// keep their low 20 bits (flash from 0, data EEPROM from 0x80000), STM8
+// addresses are their own offset.
+uint32_t ImageOffsetOf(const JobView& job, uint32_t address);
+
+// Copies length bytes of image from offset into out. Bytes past the end of
+// the image read as 0xFF, the erased state of flash, so a request for a
+// block at the edge of the buffer never reads outside it.
+void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, size_t length);
 
 }  // namespace korvel

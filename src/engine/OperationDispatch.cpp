@@ -39,7 +39,7 @@ int OperationDispatch::StartAll(void (StepMachine::*starter)(int)) {
 int OperationDispatch::Download() {
   if (hooks_.FocusToolbar) hooks_.FocusToolbar();
   // STM32 BlueTooth parts have no option-byte listing.
-  const bool blueNrg = app_.Flags.Stm32Family && job_.Chip && job_.Chip->BlueNrgMode;
+  const bool blueNrg = app_.Flags.Stm32Family && job_.Chip.BlueNrgMode;
   if (!blueNrg && hooks_.ShowOptionLines) hooks_.ShowOptionLines();
   if (hooks_.ComputeOptionChecksums) hooks_.ComputeOptionChecksums();
   if (!Capture()) return 0;

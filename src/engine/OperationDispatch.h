@@ -58,7 +58,7 @@ class OperationDispatch {
     const char* Text = nullptr;  // host line; nullptr: the starter writes its own
   };
   bool StartChannel1(const Channel1Start& how, void (StepMachine::*starter)(int));
-  bool Otp() const { return job_.Chip && job_.Chip->HasOtp; }
+  bool Otp() const { return job_.Chip.HasOtp; }
 
   AppState& app_;
   const JobView& job_;

@@ -7,14 +7,12 @@
 #include "app/OperatorPrompts.h"
 #include "engine/ChannelRequests.h"
 #include "engine/JobView.h"
+#include "engine/TransferSequence.h"
 
 namespace korvel {
 
 // What the step machine hands to other parts of the program.
 struct StepHooks {
-  // The error report of a channel: finishes it and shows the code's text;
-  // status 0 shows the success line with a beep.
-  std::function<void(int channel, uint8_t status)> ReportChannelError;
   // The serial number moves on after a chip finished by Auto.
   std::function<void()> AdvanceSerial;
   // Option bytes read from a chip replace the job's buffer and are shown.
@@ -27,13 +25,22 @@ struct StepHooks {
   std::function<uint16_t(std::span<const uint8_t> otp)> OtpChecksum;
 };
 
+// The buffers a read from the chip writes into (the same memory the job
+// view shows).
+struct WritableImages {
+  std::span<uint8_t> Main;
+  std::span<uint8_t> Second;
+};
+
 // The per-channel step machine: one handler per step, each deciding from
 // the reply what to send next or how the operation ends. Ten channels share
 // one instance; all state is in the channel records.
 class StepMachine {
  public:
-  StepMachine(AppState& app, JobView& job, ChannelRequests& requests, OperatorPrompts& prompts,
-              StepHooks hooks);
+  // job is read at every reply: the owner refreshes it before operations
+  // start and leaves it alone while channels are busy.
+  StepMachine(AppState& app, const JobView& job, WritableImages images, ChannelRequests& requests,
+              OperatorPrompts& prompts, StepHooks hooks);
 
   // A validated reply of a connected channel: its status byte and the
   // decoded packet (header at 0, data from 8).
@@ -70,24 +77,27 @@ class StepMachine {
   void OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> packet);
   void OnWriteOtp(int ch, uint8_t status);
 
+  void OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> packet);
+
   // Chain pieces shared by several steps.
-  void ProgramNext(int ch);           // erase or blank check succeeded
-  void ProgrammingEnd(int ch);
+  void ProgramNext(int ch);  // erase or blank check succeeded
   void StartVerification(int ch);
   void VerifyChainEnd(int ch);
-  void VerifySecondPhase(int ch, std::span<const uint8_t> data);
   void AutoCompletion(int ch);
   void EndSuccess(int ch);
   void Fail(int ch, uint8_t status);
-  // Compares the first differing row; true when all bytes match.
-  bool CompareRows(std::span<const uint8_t> chip, uint32_t offset, size_t length,
-                   const char* format, uint32_t shownBase);
+  // Shows the dialogs of the first differing row; true when all matched.
+  bool Matches(const ReadBackWindow& window, bool secondPhase, std::span<const uint8_t> read);
 
   void Info(int ch, const std::string& text);
-  bool Ok(uint8_t status) const { return status == 0 || status == 6; }
+  void Info(int ch, const std::vector<std::string>& texts);
+  TransferJob Transfer() const { return MakeTransferJob(job_); }
+  uint16_t FlashBlocks() const { return job_.Chip.FlashSizeKB; }
+  static bool Ok(uint8_t status) { return status == 0 || status == 6; }
 
   AppState& app_;
-  JobView& job_;
+  const JobView& job_;
+  WritableImages images_;
   ChannelRequests& send_;
   OperatorPrompts& prompts_;
   StepHooks hooks_;

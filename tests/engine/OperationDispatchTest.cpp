@@ -7,10 +7,9 @@ namespace {
 
 struct NullRequests : ChannelRequests {
   int Count = 0;
+  void SendBlock(int, const BlockRequest&) override { ++Count; }
   void SendCommand(int, uint8_t, uint16_t) override { ++Count; }
   void SendOptionBytes(int) override { ++Count; }
-  void SendNextDownload(int) override { ++Count; }
-  void SendNextProgram(int) override { ++Count; }
   void SendSecondImage(int, uint8_t) override { ++Count; }
   void SendRestart(int) override { ++Count; }
 };
@@ -19,14 +18,10 @@ class OperationDispatchTest : public ::testing::Test {
  protected:
   OperationDispatchTest()
       : clock(MakeTime(2026, 12, 5, 7, 14, 11)), app(clock), image(2 << 20, 0xFF) {
-    chip.FamilyCode = 0x00;
-    chip.FlashSizeKB = 64;
-    chip.FlashBase = 0x08000000;
-    job.Chip = &chip;
-    job.Settings = &app.Settings;
+    job.Chip.FlashSizeKB = 64;
+    job.Chip.FlashBase = 0x08000000;
     job.Stm32 = true;
-    job.Image = image;
-    job.Options = &options;
+    job.MainImage = image;
     app.Flags.ChannelCount = 3;
     hooks.ShowOptionLines = [this] { app.Log.HostLine("option lines"); };
   }
@@ -34,13 +29,11 @@ class OperationDispatchTest : public ::testing::Test {
 
   FixedClock clock;
   AppState app;
-  ChipInfo chip;
   std::vector<uint8_t> image;
-  std::array<uint8_t, 128> options{};
   JobView job;
   NullRequests requests;
   RecordingPrompts prompts;
-  StepMachine steps{app, job, requests, prompts, {}};
+  StepMachine steps{app, job, WritableImages{image, {}}, requests, prompts, {}};
   DispatchHooks hooks;
 };
 

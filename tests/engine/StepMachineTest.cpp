@@ -11,17 +11,22 @@ namespace {
 
 struct RecordingRequests : ChannelRequests {
   std::vector<std::string> Sent;
+  void SendBlock(int, const BlockRequest& r) override {
+    static const char* kNames[] = {"header", "main", "second", "datamem", "program",
+                                   "program2", "image", "9b", "9d"};
+    Sent.push_back(std::string(kNames[int(r.Kind)]) + "/" + std::to_string(r.Block));
+  }
   void SendCommand(int, uint8_t command, uint16_t sub) override {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02x/%u", command, sub);
     Sent.push_back(buf);
   }
   void SendOptionBytes(int) override { Sent.push_back("options"); }
-  void SendNextDownload(int) override { Sent.push_back("download"); }
-  void SendNextProgram(int) override { Sent.push_back("program"); }
-  void SendSecondImage(int, uint8_t sub) override { Sent.push_back("second/" + std::to_string(sub)); }
+  void SendSecondImage(int, uint8_t sub) override { Sent.push_back("image/" + std::to_string(sub)); }
   void SendRestart(int) override { Sent.push_back("restart"); }
-  size_t Count(const std::string& s) const { return std::count(Sent.begin(), Sent.end(), s); }
+  size_t Count(const std::string& prefix) const {
+    return std::count_if(Sent.begin(), Sent.end(), [&](const std::string& s) { return s.starts_with(prefix); });
+  }
 };
 
 ChipInfo Stm32F103xB() {
@@ -52,27 +57,21 @@ class StepMachineTest : public ::testing::Test {
  protected:
   StepMachineTest() : clock(MakeTime(2026, 12, 5, 7, 14, 11)), app(clock), image(2 << 20, 0xFF) {
     for (auto& c : app.Channels) c.Connected = true;
-    hooks.ReportChannelError = [this](int ch, uint8_t status) {
-      Reported.push_back(status);
-      FinishChannel(app.Channels[ch], status != 0);
-    };
     Use(Stm32F103xB(), true);
   }
 
   void Use(ChipInfo c, bool stm32) {
-    chip = std::move(c);
-    job.Chip = &chip;
-    job.Settings = &settings;
+    job.Chip = std::move(c);
     job.Stm32 = stm32;
-    job.Image = image;
-    job.DataImage = data;
-    job.Options = &options;
-    machine = std::make_unique<StepMachine>(app, job, requests, prompts, hooks);
+    job.MainImage = image;
+    job.SecondImage = data;
+    job.OptionBuffer = options;
+    machine = std::make_unique<StepMachine>(app, job, WritableImages{image, data}, requests, prompts, hooks);
   }
 
-  void Reply(int ch, uint8_t status, std::vector<uint8_t> data = {}) {
+  void Reply(int ch, uint8_t status, std::vector<uint8_t> bytes = {}) {
     std::vector<uint8_t> packet(8, 0);
-    packet.insert(packet.end(), data.begin(), data.end());
+    packet.insert(packet.end(), bytes.begin(), bytes.end());
     machine->OnReply(ch, status, packet);
   }
   // A read-back reply of the image as the host holds it at offset.
@@ -83,11 +82,8 @@ class StepMachineTest : public ::testing::Test {
     return std::any_of(app.Log.Lines().begin(), app.Log.Lines().end(),
                        [&](const std::string& l) { return l.ends_with(text); });
   }
-
   FixedClock clock;
   AppState app;
-  ChipInfo chip;
-  JobSettings settings;
   std::vector<uint8_t> image;
   std::vector<uint8_t> data = std::vector<uint8_t>(4096, 0xFF);
   std::array<uint8_t, 128> options{};
@@ -95,7 +91,6 @@ class StepMachineTest : public ::testing::Test {
   RecordingRequests requests;
   RecordingPrompts prompts;
   StepHooks hooks;
-  std::vector<uint8_t> Reported;
   std::unique_ptr<StepMachine> machine;
 };
 
@@ -138,20 +133,19 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
     uint8_t NextStep;    // 240: finished
     int Ticks;           // watchdog after the reply
     bool Red;
-    std::vector<uint8_t> Reported;
+    const char* LastLine;
   };
   const Case cases[] = {
-      {"single, blank", false, 0, 240, 0, false, {0}},
-      {"single, not blank: red, no error text", false, 21, 240, 0, true, {}},
-      {"single, protected: error path", false, 19, 240, 0, true, {19}},
-      {"auto, not blank: erase with 30 s", true, 21, kStepErase, 3000, false, {}},
-      {"auto, protected: erase with 5 s", true, 90, kStepErase, 500, false, {}},
-      {"auto, protected 16", true, 16, kStepErase, 500, false, {}},
-      {"auto, other error", true, 0x0B, 240, 0, true, {0x0B}},
+      {"single, blank", false, 0, 240, 0, false, "操作成功！"},
+      {"single, not blank: red, no error text", false, 21, 240, 0, true, "芯片不为空！"},
+      {"single, protected: error path", false, 19, 240, 0, true, "芯片已被读保护！"},
+      {"auto, not blank: erase with 30 s", true, 21, kStepErase, 3000, false, "芯片擦除......"},
+      {"auto, protected: erase with 5 s", true, 90, kStepErase, 500, false, "芯片已保护，擦除芯片..."},
+      {"auto, protected 16", true, 16, kStepErase, 500, false, "芯片已保护，擦除芯片..."},
+      {"auto, other error", true, 0x0B, 240, 0, true, "芯片没有响应！"},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.Name);
-    Reported.clear();
     app.Channels[0] = ChannelState{};
     app.Channels[0].Connected = true;
     if (tc.Auto) machine->StartAuto(0);
@@ -160,7 +154,7 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
     EXPECT_EQ(app.Channels[0].Step, tc.NextStep);
     EXPECT_EQ(app.Channels[0].TimeoutTicks, tc.Ticks);
     EXPECT_EQ(app.Channels[0].Gauge.Color == kGaugeRed, tc.Red);
-    EXPECT_EQ(Reported, tc.Reported);
+    EXPECT_TRUE(app.Log.Lines().back().ends_with(tc.LastLine)) << app.Log.Lines().back();
   }
   // The erase after "not blank" goes on into programming.
   requests.Sent.clear();
@@ -170,7 +164,7 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
   Reply(0, 0);
   EXPECT_TRUE(Logged("擦除芯片操作成功！"));
   EXPECT_EQ(app.Channels[0].Step, kStepProgram);
-  EXPECT_EQ(requests.Sent, (std::vector<std::string>{"93/5", "93/3", "program"}));
+  EXPECT_EQ(requests.Sent, (std::vector<std::string>{"93/5", "93/3", "program/0"}));
 }
 
 TEST_F(StepMachineTest, VerifyMismatchShowsTheFirstDifferingRowOnly) {
@@ -184,7 +178,8 @@ TEST_F(StepMachineTest, VerifyMismatchShowsTheFirstDifferingRowOnly) {
   ASSERT_EQ(prompts.Messages.size(), 2u);
   EXPECT_EQ(prompts.Messages[0].Text, "Chip 1: Buffer Address 0x08000021 = 0xff, Chip = 0xfe");
   EXPECT_EQ(prompts.Messages[1].Text, "Chip 1: Buffer Address 0x0800002f = 0xff, Chip = 0xfe");
-  EXPECT_EQ(Reported, (std::vector<uint8_t>{0x31}));
+  EXPECT_TRUE(Logged("数据校验错误！"));
+  EXPECT_EQ(app.Channels[0].Gauge.Color, kGaugeRed);
   EXPECT_FALSE(app.Channels[0].Busy);
 
   // Abort stops the dialogs at once.
@@ -197,15 +192,16 @@ TEST_F(StepMachineTest, VerifyMismatchShowsTheFirstDifferingRowOnly) {
 TEST_F(StepMachineTest, VerifyAcceptsOnlyStatusZero) {
   machine->StartVerify(0);
   Reply(0, 6, Block(0));
-  EXPECT_EQ(Reported, (std::vector<uint8_t>{6}));
-  EXPECT_EQ(app.Channels[0].Gauge.Color, kGaugeRed);
+  EXPECT_FALSE(app.Channels[0].Busy);
+  EXPECT_FALSE(Logged("Flash数据校验成功！"));
+  EXPECT_EQ(requests.Count("9b"), 1u);
 }
 
 TEST_F(StepMachineTest, SecondMemoryOf1500BytesIsProgrammedInTwoBlocks) {
   ChipInfo c = Stm8S105K4();
   c.EepSize = 1500;
   Use(c, false);
-  settings.EepEnabled = true;
+  job.Settings.EepEnabled = true;
   machine->StartProgram(0);
   for (int i = 0; i < 4; ++i) Reply(0, 0);  // 16 KB main flash
   EXPECT_EQ(app.Channels[0].SubPhase, 1);
@@ -214,14 +210,15 @@ TEST_F(StepMachineTest, SecondMemoryOf1500BytesIsProgrammedInTwoBlocks) {
   EXPECT_TRUE(app.Channels[0].Busy);
   Reply(0, 0);
   EXPECT_FALSE(app.Channels[0].Busy);
-  EXPECT_EQ(requests.Count("program"), 6u);
+  EXPECT_EQ(requests.Count("program/"), 4u);
+  EXPECT_EQ(requests.Count("program2/"), 2u);
   EXPECT_TRUE(Logged("编程操作成功！"));
 }
 
 TEST_F(StepMachineTest, AutoOnStm8WithEepromVerifiesDataAndSkipsOptionBytesWhenAsked) {
   Use(Stm8S105K4(), false);
-  settings.EepEnabled = true;
-  settings.OptionFlags = kOptionSkipOptionBytes;
+  job.Settings.EepEnabled = true;
+  job.Settings.OptionFlags = kOptionSkipOptionBytes;
   machine->StartAuto(0);
   EXPECT_EQ(app.Channels[0].Step, kStepProgram);
   for (int i = 0; i < 4 + 1; ++i) Reply(0, 0);
@@ -239,7 +236,7 @@ TEST_F(StepMachineTest, AutoOnStm8WithEepromVerifiesDataAndSkipsOptionBytesWhenA
 TEST_F(StepMachineTest, DownloadOrders) {
   // STM8 with EEP data: header, EEP block, then the main flash.
   Use(Stm8S105K4(), false);
-  settings.EepEnabled = true;
+  job.Settings.EepEnabled = true;
   machine->StartDownload(0);
   Reply(0, 0);
   EXPECT_EQ(app.Channels[0].SubPhase, 1);
@@ -249,7 +246,7 @@ TEST_F(StepMachineTest, DownloadOrders) {
   EXPECT_TRUE(Logged("数据下载成功！"));
   EXPECT_EQ(app.Flags.DownloadsDone, 1);
   EXPECT_EQ(requests.Sent.back(), "restart");
-  EXPECT_EQ(requests.Count("download"), 6u);
+  EXPECT_EQ(requests.Count("header") + requests.Count("second") + requests.Count("main"), 6u);
 
   // Chip code 0x20: main flash first, then the data memory.
   ChipInfo l1;
@@ -269,7 +266,7 @@ TEST_F(StepMachineTest, DownloadOrders) {
   EXPECT_TRUE(app.Channels[1].Busy);
   Reply(1, 0);
   EXPECT_FALSE(app.Channels[1].Busy);
-  EXPECT_EQ(requests.Count("download"), 10u);
+  EXPECT_EQ(requests.Count("header") + requests.Count("main") + requests.Count("datamem"), 10u);
   EXPECT_EQ(app.Flags.DownloadsDone, 2);
 }
 
@@ -284,7 +281,7 @@ TEST_F(StepMachineTest, DataRepliesOfInspectionSteps) {
 
   std::vector<uint8_t> seen;
   hooks.OptionBytesRead = [&](int, std::span<const uint8_t> b) { seen.assign(b.begin(), b.end()); };
-  Use(chip, true);
+  Use(job.Chip, true);
   machine->StartReadOptions(0);
   Reply(0, 6, std::vector<uint8_t>(128, 0xA5));
   EXPECT_EQ(seen.size(), 128u);

@@ -1,0 +1,30 @@
+#include "engine/JobView.h"
+
+#include <algorithm>
+
+namespace korvel {
+
+DefaultTableKind HeaderDefaultTable(const ChipInfo& chip) {
+  switch (chip.FamilyCode) {
+    case 0x70: return DefaultTableKind::G0x0;
+    case 0x71: return DefaultTableKind::G0x1;
+    case 0x72:
+      return chip.FlashSizeKB < 151 ? DefaultTableKind::G4Small : DefaultTableKind::G4Large;
+    default: return DefaultTableKind::L4;
+  }
+}
+
+uint32_t ImageOffsetOf(const JobView& job, uint32_t address) {
+  return job.Stm32 ? (address & 0xFFFFF) : address;
+}
+
+void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, size_t length) {
+  size_t copied = 0;
+  if (offset < image.size()) {
+    copied = std::min<uint64_t>(length, image.size() - offset);
+    std::copy_n(image.begin() + static_cast<ptrdiff_t>(offset), copied, out);
+  }
+  std::fill(out + copied, out + length, uint8_t{0xFF});
+}
+
+}  // namespace korvel

@@ -1,0 +1,118 @@
+#include "protocol/ChannelHost.h"
+
+#include <cstring>
+
+#include "app/ChannelOps.h"
+#include "protocol/FrameCodec.h"
+#include "serial/PortEnumeration.h"
+
+namespace korvel {
+
+ChannelHost::ChannelHost(AppState& app, LinkFactory factory, PortEnumerator* enumerator)
+    : app_(app), enumerator_(enumerator) {
+  if (!enumerator_) {
+    ownEnumerator_ = std::make_unique<PortEnumerator>();
+    enumerator_ = ownEnumerator_.get();
+  }
+  enumerator_->SetPermissionNotice([this](const std::string& text) { app_.Log.HostLine(text); });
+  for (int c = 0; c < kChannelCount; ++c) {
+    links_[c] = factory(c);
+    buffers_[c] = std::make_unique<Buffers>();
+    Link& link = *links_[c];
+    link.Events.OnReceiveData = [this, c](const uint8_t* d, size_t n) { ReceiveData(c, d, n); };
+    link.Events.OnReceiveError = [this, c](uint32_t mask) { ReceiveError(c, mask); };
+    link.Events.OnRequestHangup = [this, c] { RequestHangup(c); };
+    app_.Channels[c].Port = &link;
+    // Every unit is due for a firmware check until it identifies itself.
+    app_.Channels[c].UpgradePending = true;
+  }
+}
+
+ChannelHost::~ChannelHost() {
+  CloseAllPorts();
+  for (auto& ch : app_.Channels) ch.Port = nullptr;
+}
+
+void ChannelHost::UseExplicitPorts(std::vector<std::string> ports) {
+  explicitPorts_ = std::move(ports);
+  useExplicitPorts_ = true;
+}
+
+void ChannelHost::ReadConnectionSettings() {
+  ApplySettings(useExplicitPorts_ ? SettingsForPorts(explicitPorts_)
+                                  : korvel::ReadConnectionSettings(app_.Flags.AppDir, *enumerator_));
+}
+
+void ChannelHost::ApplySettings(const ConnectionSettings& s) {
+  app_.Controls.ComboBoxCOMItems = s.BoxItems;
+  app_.Controls.ComboBoxCOMText = s.BoxText;
+  if (s.ChannelCount) app_.Flags.ChannelCount = static_cast<uint8_t>(*s.ChannelCount);
+  for (int c = 0; c < kChannelCount; ++c) {
+    ports_[c] = s.Ports[c];
+    if (!s.Ports[c].empty()) links_[c]->SetCommName(s.Ports[c]);
+  }
+  app_.Controls.Changed();
+}
+
+void ChannelHost::CloseAllPorts() {
+  for (auto& link : links_)
+    if (link) link->ClosePort();
+}
+
+bool ChannelHost::SendPacket(int channel, size_t packetLength) {
+  Buffers& b = *buffers_[channel];
+  const size_t n = EncodeFrame(std::span<const uint8_t>(b.Packet.data(), packetLength), b.Encoded);
+  if (n == 0) return false;
+  return links_[channel]->SendData(b.Encoded.data(), n);
+}
+
+bool ChannelHost::SendWakeUp(int channel) {
+  return links_[channel]->SendData(kWakeUpFrame.data(), kWakeUpFrame.size());
+}
+
+bool ChannelHost::SendRestart(int channel) {
+  const size_t n = BuildRestartPacket(buffers_[channel]->Packet);
+  return n != 0 && SendPacket(channel, n);
+}
+
+bool ChannelHost::SendRequest(int channel, uint8_t command, uint16_t parameter, uint8_t chipCode,
+                              uint8_t chipSubCode, std::span<const uint8_t> data) {
+  auto& packet = buffers_[channel]->Packet;
+  if (data.size() > packet.size() - kPacketHeaderSize - 2) return false;
+  WriteRequestHeader(packet, command, parameter, chipCode, chipSubCode);
+  uint8_t* at = packet.data() + kPacketHeaderSize;
+  if (!data.empty() && data.data() != at) std::memmove(at, data.data(), data.size());
+  return SendBuiltPacket(channel, data.size());
+}
+
+bool ChannelHost::SendBuiltPacket(int channel, size_t dataLength) {
+  const size_t n = FinishPacket(buffers_[channel]->Packet, dataLength);
+  return n != 0 && SendPacket(channel, n);
+}
+
+void ChannelHost::OnTimer1Tick() {
+  for (int c = 0; c < kChannelCount; ++c) {
+    ChannelState& ch = app_.Channels[c];
+    if (!ch.Busy) continue;
+    if (ch.GaugeRunning && ch.Gauge.Progress < ch.Gauge.Max) ++ch.Gauge.Progress;
+    // A watchdog already at 0 counts as run out rather than wrapping round.
+    if (ch.TimeoutTicks > 0) --ch.TimeoutTicks;
+    if (ch.TimeoutTicks == 0) {
+      ChannelInfo(app_.Log, c, "操作超时！");
+      FinishChannel(ch, true);
+    }
+  }
+}
+
+bool ChannelHost::OnTimer2Tick() {
+  if (firstSearch_) {
+    firstSearch_ = false;
+    FindDevices();
+    return true;
+  }
+  if (app_.Flags.DevicesFound < app_.Flags.ChannelCount) return true;
+  if (Handlers.OnAllDevicesFound) Handlers.OnAllDevicesFound();
+  return false;
+}
+
+}  // namespace korvel

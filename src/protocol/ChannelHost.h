@@ -1,0 +1,126 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/Link.h"
+#include "protocol/PacketBuilder.h"
+#include "serial/ConnectionSettings.h"
+
+namespace korvel {
+
+class PortEnumerator;
+
+// What the device operations and the engine plug into the receive path.
+// Every member may be left empty.
+struct ChannelHandlers {
+  // A reply on a connected channel, with the status from CheckReply
+  // (0x23 on a check-word mismatch). Return false when the channel's Step
+  // has no handler: the host then only clears Busy.
+  std::function<bool(int channel, uint8_t status, std::span<const uint8_t> packet)> OnReply;
+  // A packet starting 0xFD, on any channel; its 8-bit sum check belongs to
+  // the progress display. Step is left alone.
+  std::function<void(int channel, std::span<const uint8_t> packet)> OnProgress;
+  // A frame of a connected channel that does not decode (code 0x20); the
+  // error path reports it and ends the operation. Without a handler the
+  // operation ends as failed.
+  std::function<void(int channel, uint8_t code)> OnFrameError;
+  // Timer2 found every channel identified (the command-line download starts here).
+  std::function<void()> OnAllDevicesFound;
+};
+
+// Binds the ten links to the channel table of AppState and runs, on the UI
+// thread, everything between a link and the device operations: the connection
+// settings, device search and identification, request sending, the per-channel
+// receive path, the hang-up and receive-error handlers and the watchdog.
+//
+// Wiring, e.g. headless:
+//   ChannelHost host(app, [&](int) { return std::make_unique<TComm>(loop); });
+//   host.UseExplicitPorts(units.SlavePaths());   // --simulate; omit for ConfigTqz.ini
+//   loop.SetTimer1([&] { host.OnTimer1Tick(); });
+//   loop.SetTimer2([&] { loop.EnableTimer2(host.OnTimer2Tick()); });
+class ChannelHost {
+ public:
+  using LinkFactory = std::function<std::unique_ptr<Link>(int channel)>;
+
+  // enumerator: where ports come from without a settings file; nullptr uses
+  // the system's (/sys/class/tty, /dev).
+  ChannelHost(AppState& app, LinkFactory factory, PortEnumerator* enumerator = nullptr);
+  ~ChannelHost();
+  ChannelHost(const ChannelHost&) = delete;
+  ChannelHost& operator=(const ChannelHost&) = delete;
+
+  ChannelHandlers Handlers;
+
+  // Use these ports (channel k on ports[k-1]) instead of ConfigTqz.ini and
+  // the enumeration, at every later reading of the settings.
+  void UseExplicitPorts(std::vector<std::string> ports);
+  // Reads the connection settings into the connection box, the channel
+  // count and the channel port list (start-up, and every search).
+  void ReadConnectionSettings();
+
+  // The search button: reopens the ports of the channels and wakes the units.
+  void FindDevices();
+  // 10 ms timer: gauges of timed steps and the per-channel watchdog.
+  void OnTimer1Tick();
+  // 100 ms timer: the first search. Returns false once every channel has
+  // identified itself, when the timer is to be switched off.
+  bool OnTimer2Tick();
+  void CloseAllPorts();
+
+  // Requests. Each frames the packet and queues it; false when the link is
+  // closed or the packet does not fit.
+  bool SendWakeUp(int channel);
+  bool SendRestart(int channel);
+  // Header and data (data may already sit at PacketBuffer(channel)[8..]).
+  bool SendRequest(int channel, uint8_t command, uint16_t parameter, uint8_t chipCode,
+                   uint8_t chipSubCode, std::span<const uint8_t> data);
+  // The packet is already built in PacketBuffer(channel) up to the data;
+  // sets the length and the check word and sends it.
+  bool SendBuiltPacket(int channel, size_t dataLength);
+  // The channel's request packet buffer; a decoded reply overwrites it.
+  std::span<uint8_t> PacketBuffer(int channel) { return buffers_[channel]->Packet; }
+
+  Link& LinkOf(int channel) { return *links_[channel]; }
+  const std::string& PortName(int channel) const { return ports_[channel]; }
+  // Time the search waits between opening the ports and waking the units;
+  // tests set 0.
+  int SearchSettleMs = 50;
+
+  // The link handlers; public so that tests can drive them without a link.
+  void ReceiveData(int channel, const uint8_t* data, size_t length);
+  void ReceiveError(int channel, uint32_t eventMask);
+  void RequestHangup(int channel);
+
+ private:
+  struct Buffers {
+    std::array<uint8_t, kPacketBufferSize> Packet{};
+    std::array<uint8_t, kEncodedBufferSize> Encoded{};
+    std::array<uint8_t, kReceiveBufferSize> Frame{};
+    std::array<uint8_t, kReceiveBufferSize> Accumulated{};
+  };
+
+  void ApplySettings(const ConnectionSettings& s);
+  size_t ConsumeFrames(int channel, size_t fill);
+  void HandleFrame(int channel, size_t frameLength);
+  void Identify(int channel, size_t frameLength);
+  void HandleReply(int channel, size_t frameLength);
+  bool SendPacket(int channel, size_t packetLength);
+
+  AppState& app_;
+  std::unique_ptr<PortEnumerator> ownEnumerator_;
+  PortEnumerator* enumerator_;
+  std::vector<std::string> explicitPorts_;
+  bool useExplicitPorts_ = false;
+  std::array<std::unique_ptr<Link>, kChannelCount> links_;
+  std::array<std::unique_ptr<Buffers>, kChannelCount> buffers_;
+  std::array<std::string, kChannelCount> ports_;
+  bool firstSearch_ = true;
+};
+
+}  // namespace korvel

@@ -1,0 +1,43 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+// Lists the USB virtual serial ports (ttyACM*, and ttyUSB* with a USB parent)
+// in the order of their physical USB path — bus, hub ports, configuration,
+// interface — so that channel k stays the same socket of the same hub across
+// re-plugging and reboots, where the ttyACM numbers shuffle. Ports whose path
+// cannot be read follow in natural name order (ttyACM2 before ttyACM10).
+// Only ports that open exclusively are kept, at most ten.
+class PortEnumerator {
+ public:
+  // Tries to open a port exclusively; returns 0 or the errno of the failure.
+  using Probe = std::function<int(const std::string& devPath)>;
+  // Told once per enumerator, the first time a port exists but may not be
+  // opened for lack of permission.
+  using Notice = std::function<void(const std::string& text)>;
+
+  // sysRoot is the class folder of ttys (/sys/class/tty), devRoot the
+  // folder of device nodes (/dev); tests hand in a fake tree.
+  explicit PortEnumerator(std::string sysRoot = "/sys/class/tty", std::string devRoot = "/dev",
+                          Probe probe = {});
+
+  void SetPermissionNotice(Notice n) { notice_ = std::move(n); }
+  std::vector<std::string> Enumerate();
+
+ private:
+  std::string sysRoot_, devRoot_;
+  Probe probe_;
+  Notice notice_;
+  bool permissionNoticeGiven_ = false;
+};
+
+// Sort key of a USB interface folder name such as "1-2.3:1.0"; empty when
+// the name is not one.
+std::vector<int> UsbPathKey(const std::string& interfaceName);
+// Natural order of names: digits compare by value.
+bool NaturalLess(const std::string& a, const std::string& b);
+
+}  // namespace korvel
