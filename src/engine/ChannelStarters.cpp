@@ -1,0 +1,153 @@
+// The channel starters: each arms one channel for its operation and sends
+// the first request; the replies drive everything after that.
+#include "app/ChannelOps.h"
+#include "engine/RequestPackets.h"
+#include "engine/StepMachine.h"
+
+namespace korvel {
+
+void StepMachine::StartDownload(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepDownload;
+  Info(ch, "开始下载数据......");
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextDownloadRequest(Transfer(), c));
+}
+
+void StepMachine::StartAuto(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.AutoChain = true;
+  if (job_.Stm32) {
+    c.Step = kStepBlankCheck;
+    Info(ch, "芯片查空......");
+    StartChannelStep(c, 500, FlashBlocks());
+    send_.SendCommand(ch, kCmdChipOperation, kSubBlankCheck);
+  } else {
+    c.Step = kStepProgram;
+    Info(ch, "开始编程......");
+    StartChannelStep(c, 0, FlashBlocks());
+    send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
+  }
+}
+
+void StepMachine::StartErase(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepErase;
+  c.AutoChain = false;
+  Info(ch, "执行芯片擦除......");
+  StartChannelStep(c, 2000, FlashBlocks());
+  send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+}
+
+void StepMachine::StartBlankCheck(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepBlankCheck;
+  c.AutoChain = false;
+  Info(ch, "芯片查空......");
+  StartChannelStep(c, 500, FlashBlocks());
+  send_.SendCommand(ch, kCmdChipOperation, kSubBlankCheck);
+}
+
+void StepMachine::StartProgram(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepProgram;
+  c.AutoChain = false;
+  Info(ch, "开始编程......");
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
+}
+
+void StepMachine::StartVerify(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepVerify;
+  c.AutoChain = false;
+  Info(ch, "开始Flash数据校验......");
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
+}
+
+void StepMachine::StartWriteOptions(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepWriteOptions;
+  c.AutoChain = false;
+  Info(ch, "写Option Byte......");
+  StartChannelStep(c, 500, 0);
+  send_.SendOptionBytes(ch);
+}
+
+// Channel 1 inspection starters: their start text is a host line written by
+// the dispatch.
+
+void StepMachine::StartReadOptions(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepReadOptions;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, 0);
+  send_.SendCommand(ch, kCmdChipOperation, kSubReadOptionBytes);
+}
+
+void StepMachine::StartWriteOtp(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepWriteOtp;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, 0);
+  send_.SendSecondImage(ch, kSubOtpArea);
+}
+
+void StepMachine::StartVerifyOtp(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepVerifyOtp;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, 0);
+  c.SubPhase = 1;
+  send_.SendCommand(ch, kCmdReadSecond, kSubOtpArea);
+}
+
+void StepMachine::StartReadMemory(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepRead;
+  c.AutoChain = false;
+  Info(ch, "读取芯片Main Flash......");
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
+}
+
+void StepMachine::StartReadSecond(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepRead;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, SecondBlocksDown(Transfer()));
+  c.SubPhase = 1;
+  c.Gauge.Progress = 1;
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
+}
+
+void StepMachine::StartWriteSecond(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepProgram;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, SecondBlocksDown(Transfer()));
+  c.SubPhase = 1;
+  // Whole kilobytes are not enough for a smaller EEPROM: send at least one.
+  c.BlockCount = SecondBlocksUp(Transfer());
+  c.Gauge.Progress = 1;
+  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
+}
+
+void StepMachine::StartReadUniqueId(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepUniqueId;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, 0);
+  send_.SendCommand(ch, kCmdChipOperation, kSubUniqueId);
+}
+
+void StepMachine::StartReadChecksum(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  c.Step = kStepChecksum;
+  c.AutoChain = false;
+  StartChannelStep(c, 500, 0);
+  send_.SendCommand(ch, kCmdChipOperation, kSubChipChecksum);
+}
+
+}  // namespace korvel

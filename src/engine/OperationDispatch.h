@@ -1,0 +1,74 @@
+#pragma once
+#include <functional>
+
+#include "app/AppState.h"
+#include "app/CaptureJobSettings.h"
+#include "app/OperatorPrompts.h"
+#include "engine/JobView.h"
+#include "engine/StepMachine.h"
+
+namespace korvel {
+
+// Work of other parts that the operations call on the way.
+struct DispatchHooks {
+  // What the capture needs of the selected chip.
+  std::function<CaptureChip()> CaptureContext;
+  std::function<void()> ShowOptionLines;
+  std::function<void()> ComputeOptionChecksums;
+  std::function<void()> WriteSerialToImage;
+  std::function<void()> FocusToolbar;
+  // Drops what a channel's receive path holds before a new operation.
+  std::function<void(int channel)> ClearReceive;
+};
+
+// Every operation the operator starts from the toolbar, the menus and the
+// keys: capture, preconditions with their messages, then the channel
+// starters. Gang operations return the number of channels started.
+class OperationDispatch {
+ public:
+  OperationDispatch(AppState& app, const JobView& job, StepMachine& steps, OperatorPrompts& prompts,
+                    DispatchHooks hooks);
+
+  int Download();
+  int Auto();
+  int BlankCheck();
+  int Erase();
+  int Program();
+  int Verify();
+  int WriteOptionBytes();
+
+  // Channel 1 inspection operations; true when started.
+  bool ReadOptionBytes();
+  bool WriteOtp();
+  bool VerifyOtp();
+  bool ReadChipMemory();
+  bool ReadDataMemory();
+  bool WriteDataMemory();
+  bool ReadChipId();
+  bool ReadChipChecksum();
+
+ private:
+  bool Capture();
+  bool Require(bool condition, const char* message);
+  int StartAll(void (StepMachine::*starter)(int));
+  struct Channel1Start {
+    bool NeedsImage = false;
+    bool CaptureFirst = true;
+    bool BlankLineFirst = false;
+    const char* Text = nullptr;  // host line; nullptr: the starter writes its own
+  };
+  bool StartChannel1(const Channel1Start& how, void (StepMachine::*starter)(int));
+  bool Otp() const { return job_.Chip.HasOtp; }
+
+  AppState& app_;
+  const JobView& job_;
+  StepMachine& steps_;
+  OperatorPrompts& prompts_;
+  DispatchHooks hooks_;
+};
+
+inline constexpr const char* kSelectChipFirst = "请选择并确认芯片型号！";
+inline constexpr const char* kLoadImageFirst = "请加载目标文件！";
+inline constexpr const char* kConnectDeviceFirst = "请连接好设备！";
+
+}  // namespace korvel

@@ -1,0 +1,283 @@
+#include "engine/StepMachine.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/ChannelOps.h"
+#include "engine/ChannelErrors.h"
+#include "engine/ProductionCounters.h"
+#include "engine/RequestPackets.h"
+#include "engine/VerifyCompare.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr size_t kDataOffset = 8;
+
+std::span<const uint8_t> DataOf(std::span<const uint8_t> packet) {
+  return packet.size() > kDataOffset ? packet.subspan(kDataOffset) : std::span<const uint8_t>{};
+}
+
+}  // namespace
+
+StepMachine::StepMachine(AppState& app, const JobView& job, WritableImages images,
+                         ChannelRequests& requests, OperatorPrompts& prompts, StepHooks hooks)
+    : app_(app),
+      job_(job),
+      images_(images),
+      send_(requests),
+      prompts_(prompts),
+      hooks_(std::move(hooks)) {}
+
+void StepMachine::Info(int ch, const std::string& text) { ChannelInfo(app_.Log, ch, text); }
+
+void StepMachine::Info(int ch, const std::vector<std::string>& texts) {
+  for (const auto& t : texts) Info(ch, t);
+}
+
+void StepMachine::Fail(int ch, uint8_t status) { ReportChannelError(app_, prompts_, ch, status); }
+
+// A single operation that succeeded ends through the status report, which
+// writes "操作成功！" with a beep.
+void StepMachine::EndSuccess(int ch) { ReportChannelError(app_, prompts_, ch, 0); }
+
+void StepMachine::AutoCompletion(int ch) {
+  if (hooks_.AdvanceSerial) hooks_.AdvanceSerial();
+  CountOnlineChip(app_);
+  FinishChannel(app_.Channels[ch], false);
+  app_.Controls.Changed();
+}
+
+// ---- dispatch ---------------------------------------------------------------
+
+void StepMachine::OnReply(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  switch (app_.Channels[ch].Step) {
+    case kStepDownload: return OnDownload(ch, status);
+    case kStepErase: return OnErase(ch, status);
+    case kStepBlankCheck: return OnBlankCheck(ch, status);
+    case kStepProgram: return OnProgram(ch, status);
+    case kStepVerify: return OnVerify(ch, status, packet);
+    case kStepRead: return OnRead(ch, status, packet);
+    case kStepChecksum: return OnChecksum(ch, status, packet);
+    case kStepWriteOptions: return OnWriteOptions(ch, status);
+    case kStepReadOptions: return OnReadOptions(ch, status, packet);
+    case kStepUniqueId: return OnUniqueId(ch, status, packet);
+    case kStepWriteOtp: return OnWriteOtp(ch, status);
+    case kStepVerifyOtp: return OnVerifyOtp(ch, status, packet);
+    default:
+      // A reply nobody waits for.
+      app_.Channels[ch].Busy = false;
+      return;
+  }
+}
+
+// ---- download ---------------------------------------------------------------
+
+void StepMachine::OnDownload(int ch, uint8_t status) {
+  if (!Ok(status)) return Fail(ch, status);
+  ChannelState& c = app_.Channels[ch];
+  const TransferJob t = Transfer();
+  TransferStep r = AdvanceDownload(t, c);
+  if (!r.Done) {
+    Info(ch, r.Messages);
+    return send_.SendBlock(ch, NextDownloadRequest(t, c));
+  }
+  FinishChannel(c, false);
+  Info(ch, r.Messages);
+  ++app_.Flags.DownloadsDone;
+  send_.SendRestart(ch);
+}
+
+// ---- erase and blank check --------------------------------------------------
+
+void StepMachine::ProgramNext(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  if (!c.AutoChain) return EndSuccess(ch);
+  Info(ch, "开始芯片编程...");
+  c.Step = kStepProgram;
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
+}
+
+void StepMachine::OnErase(int ch, uint8_t status) {
+  if (!Ok(status)) return Fail(ch, status);
+  Info(ch, "擦除芯片操作成功！");
+  ProgramNext(ch);
+}
+
+void StepMachine::OnBlankCheck(int ch, uint8_t status) {
+  ChannelState& c = app_.Channels[ch];
+  if (Ok(status)) {
+    Info(ch, "芯片为空！");
+    return ProgramNext(ch);
+  }
+  if (status == 21) {
+    Info(ch, "芯片不为空！");
+    if (!c.AutoChain) return FinishChannel(c, true);
+    Info(ch, "芯片擦除......");
+    c.Step = kStepErase;
+    StartChannelStep(c, 3000, FlashBlocks());
+    return send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+  }
+  if ((status == 19 || status == 16 || status == 90) && c.AutoChain) {
+    Info(ch, "芯片已保护，擦除芯片...");
+    c.Step = kStepErase;
+    StartChannelStep(c, 500, FlashBlocks());
+    return send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+  }
+  Fail(ch, status);
+}
+
+// ---- program ----------------------------------------------------------------
+
+void StepMachine::OnProgram(int ch, uint8_t status) {
+  if (!Ok(status)) return Fail(ch, status);
+  ChannelState& c = app_.Channels[ch];
+  const TransferJob t = Transfer();
+  TransferStep r = AdvanceProgram(t, c);
+  Info(ch, r.Messages);
+  if (!r.Done) return send_.SendBlock(ch, NextProgramRequest(t, c));
+  if (!c.AutoChain) return EndSuccess(ch);
+  StartVerification(ch);
+}
+
+void StepMachine::StartVerification(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  Info(ch, "开始Flash数据校验......");
+  c.Step = kStepVerify;
+  StartChannelStep(c, 0, FlashBlocks());
+  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
+}
+
+// ---- verify -----------------------------------------------------------------
+
+bool StepMachine::Matches(const ReadBackWindow& w, bool secondPhase, std::span<const uint8_t> read) {
+  std::span<const uint8_t> image = w.InSecondImage ? job_.SecondImage : job_.MainImage;
+  std::vector<uint8_t> expected(w.Length);
+  ImageBytes(image, w.Offset, expected.data(), expected.size());
+  RowDifferences diff = FirstDifferingRow(expected, read.first(std::min<size_t>(read.size(), w.Length)));
+  if (!diff.Differs) return true;
+  const VerifyArea area = w.InSecondImage ? VerifyArea::OtpArea
+                          : secondPhase   ? VerifyArea::DataEeprom
+                                          : VerifyArea::MainFlash;
+  // One dialog per differing byte of the first differing row; Abort stops
+  // the dialogs. Either way the verification fails.
+  for (const ByteDifference& d : diff.Bytes) {
+    auto text = VerifyMismatchText(area, w.DisplayBase + d.Index, d.Expected, d.Read);
+    if (prompts_.Message(PromptKind::Error, text, {PromptButton::Yes, PromptButton::Abort}) !=
+        PromptButton::Yes)
+      break;
+  }
+  return false;
+}
+
+void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  if (status != 0) return Fail(ch, status);
+  ChannelState& c = app_.Channels[ch];
+  const TransferJob t = Transfer();
+  if (!Matches(CurrentReadBackWindow(t, c), c.SubPhase != kPhaseFirst, DataOf(packet))) return Fail(ch, kStatusVerifyMismatch);
+  TransferStep r = AdvanceVerify(t, c);
+  Info(ch, r.Messages);
+  if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
+  if (t.FamilyCode == 0xB8) {
+    if (!c.AutoChain) return EndSuccess(ch);
+    return AutoCompletion(ch);
+  }
+  VerifyChainEnd(ch);
+}
+
+void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  if (status != 0) return Fail(ch, status);
+  ChannelState& c = app_.Channels[ch];
+  const TransferJob t = Transfer();
+  if (!Matches(CurrentReadBackWindow(t, c), c.SubPhase != kPhaseFirst, DataOf(packet))) return Fail(ch, kStatusVerifyMismatch);
+  Info(ch, AdvanceVerify(t, c).Messages);
+  VerifyChainEnd(ch);
+}
+
+void StepMachine::VerifyChainEnd(int ch) {
+  ChannelState& c = app_.Channels[ch];
+  if (!c.AutoChain) return EndSuccess(ch);
+  if (job_.Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch);
+  Info(ch, "写Option Byte......");
+  c.Step = kStepWriteOptions;
+  StartChannelStep(c, 500, 0);
+  send_.SendOptionBytes(ch);
+}
+
+// ---- option bytes, read, checksum, ID, OTP ----------------------------------
+
+void StepMachine::OnWriteOptions(int ch, uint8_t status) {
+  if (!Ok(status)) return Fail(ch, status);
+  Info(ch, "写Option Byte操作成功！");
+  if (!app_.Channels[ch].AutoChain) return EndSuccess(ch);
+  Info(ch, "Programming Success!");
+  AutoCompletion(ch);
+}
+
+void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  if (status != 0) return Fail(ch, status);
+  ChannelState& c = app_.Channels[ch];
+  const TransferJob t = Transfer();
+  const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  std::span<uint8_t> dst = w.InSecondImage ? images_.Second : images_.Main;
+  std::span<const uint8_t> data = DataOf(packet);
+  if (w.Offset < dst.size()) {
+    size_t n = std::min({size_t{w.Length}, data.size(), dst.size() - w.Offset});
+    std::copy_n(data.begin(), n, dst.begin() + w.Offset);
+  }
+  const uint8_t phase = c.SubPhase;
+  TransferStep r = AdvanceRead(t, c);
+  Info(ch, r.Messages);
+  const bool mainComplete = phase == kPhaseFirst && (r.Done || c.SubPhase != kPhaseFirst);
+  if (mainComplete && hooks_.MainFlashRead) hooks_.MainFlashRead();
+  if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
+  if (phase != kPhaseFirst && t.SecondIsOtp && hooks_.OtpChecksum) {
+    char buf[64];
+    auto otp = job_.SecondImage.first(std::min<size_t>(t.SecondSize, job_.SecondImage.size()));
+    std::snprintf(buf, sizeof buf, "OTP Data CheckSum  = 0x%04x", unsigned(hooks_.OtpChecksum(otp)));
+    Info(ch, buf);
+  }
+  EndSuccess(ch);
+  if (phase != kPhaseFirst && hooks_.DataMemoryRead) hooks_.DataMemoryRead();
+}
+
+void StepMachine::OnChecksum(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  if (status != 0) return Fail(ch, status);
+  if (packet.size() < 12) return Fail(ch, 0x20);
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "读取芯片校验和 : 0x%04x,0x%04x", unsigned(packet[8] | packet[9] << 8),
+                unsigned(packet[10] | packet[11] << 8));
+  Info(ch, buf);
+  EndSuccess(ch);
+}
+
+void StepMachine::OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  if (!Ok(status)) return Fail(ch, status);
+  EndSuccess(ch);
+  const size_t count = job_.Chip.FamilyCode >= 224 ? 15 : 128;
+  if (packet.size() < kDataOffset + count) return;
+  if (hooks_.OptionBytesRead) hooks_.OptionBytesRead(ch, packet.subspan(kDataOffset, count));
+}
+
+void StepMachine::OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  if (status != 0) return Fail(ch, status);
+  if (packet.size() < kDataOffset + 12) return Fail(ch, 0x20);
+  std::string id;
+  for (size_t i = 0; i < 12; ++i) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02x ", packet[kDataOffset + i]);
+    id += buf;
+  }
+  Info(ch, "UID=" + id);
+  EndSuccess(ch);
+}
+
+void StepMachine::OnWriteOtp(int ch, uint8_t status) {
+  if (!Ok(status)) return Fail(ch, status);
+  Info(ch, "写OTP数据操作成功！");
+  EndSuccess(ch);
+}
+
+}  // namespace korvel

@@ -1,0 +1,106 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "app/AppState.h"
+#include "app/OperatorPrompts.h"
+#include "engine/ChannelRequests.h"
+#include "engine/JobView.h"
+#include "engine/TransferSequence.h"
+
+namespace korvel {
+
+// What the step machine hands to other parts of the program.
+struct StepHooks {
+  // The serial number moves on after a chip finished by Auto.
+  std::function<void()> AdvanceSerial;
+  // Option bytes read from a chip replace the job's buffer and are shown.
+  std::function<void(int channel, std::span<const uint8_t> bytes)> OptionBytesRead;
+  // After a complete read of the main flash: the job's data range becomes
+  // the chip's flash, and the views show what was read.
+  std::function<void()> MainFlashRead;
+  std::function<void()> DataMemoryRead;
+  // The check value printed after the OTP area was read.
+  std::function<uint16_t(std::span<const uint8_t> otp)> OtpChecksum;
+};
+
+// The buffers a read from the chip writes into (the same memory the job
+// view shows).
+struct WritableImages {
+  std::span<uint8_t> Main;
+  std::span<uint8_t> Second;
+};
+
+// The per-channel step machine: one handler per step, each deciding from
+// the reply what to send next or how the operation ends. Ten channels share
+// one instance; all state is in the channel records.
+class StepMachine {
+ public:
+  // job is read at every reply: the owner refreshes it before operations
+  // start and leaves it alone while channels are busy.
+  StepMachine(AppState& app, const JobView& job, WritableImages images, ChannelRequests& requests,
+              OperatorPrompts& prompts, StepHooks hooks);
+
+  // A validated reply of a connected channel: its status byte and the
+  // decoded packet (header at 0, data from 8).
+  void OnReply(int channel, uint8_t status, std::span<const uint8_t> packet);
+
+  // Starters: arm the channel and send the first request. They assume the
+  // channel is connected and idle and the job was captured.
+  void StartDownload(int channel);
+  void StartAuto(int channel);
+  void StartErase(int channel);
+  void StartBlankCheck(int channel);
+  void StartProgram(int channel);
+  void StartVerify(int channel);
+  void StartWriteOptions(int channel);
+  void StartReadOptions(int channel);
+  void StartWriteOtp(int channel);
+  void StartVerifyOtp(int channel);
+  void StartReadMemory(int channel);
+  void StartReadSecond(int channel);
+  void StartWriteSecond(int channel);
+  void StartReadUniqueId(int channel);
+  void StartReadChecksum(int channel);
+
+ private:
+  void OnDownload(int ch, uint8_t status);
+  void OnErase(int ch, uint8_t status);
+  void OnBlankCheck(int ch, uint8_t status);
+  void OnProgram(int ch, uint8_t status);
+  void OnVerify(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnRead(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnChecksum(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnWriteOptions(int ch, uint8_t status);
+  void OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnWriteOtp(int ch, uint8_t status);
+
+  void OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> packet);
+
+  // Chain pieces shared by several steps.
+  void ProgramNext(int ch);  // erase or blank check succeeded
+  void StartVerification(int ch);
+  void VerifyChainEnd(int ch);
+  void AutoCompletion(int ch);
+  void EndSuccess(int ch);
+  void Fail(int ch, uint8_t status);
+  // Shows the dialogs of the first differing row; true when all matched.
+  bool Matches(const ReadBackWindow& window, bool secondPhase, std::span<const uint8_t> read);
+
+  void Info(int ch, const std::string& text);
+  void Info(int ch, const std::vector<std::string>& texts);
+  TransferJob Transfer() const { return MakeTransferJob(job_); }
+  uint16_t FlashBlocks() const { return job_.Chip.FlashSizeKB; }
+  static bool Ok(uint8_t status) { return status == 0 || status == 6; }
+
+  AppState& app_;
+  const JobView& job_;
+  WritableImages images_;
+  ChannelRequests& send_;
+  OperatorPrompts& prompts_;
+  StepHooks hooks_;
+};
+
+}  // namespace korvel
