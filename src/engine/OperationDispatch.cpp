@@ -43,7 +43,7 @@ int OperationDispatch::Download() {
   if (!blueNrg && hooks_.ShowOptionLines) hooks_.ShowOptionLines();
   if (hooks_.ComputeOptionChecksums) hooks_.ComputeOptionChecksums();
   if (!Capture()) return 0;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   if (!Require(app_.Flags.ImageLoaded, kLoadImageFirst)) return 0;
   app_.Flags.DownloadsDone = 0;
   return StartAll(&StepMachine::StartDownload);
@@ -54,26 +54,26 @@ int OperationDispatch::Auto() {
   if (!Capture()) return 0;
   if (app_.Controls.ChkBoxPCSN.Checked && app_.Controls.CheckBoxSN.Checked && hooks_.WriteSerialToImage)
     hooks_.WriteSerialToImage();
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   if (!Require(app_.Flags.ImageLoaded, kLoadImageFirst)) return 0;
   return StartAll(&StepMachine::StartAuto);
 }
 
 int OperationDispatch::BlankCheck() {
   if (!Capture()) return 0;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   return StartAll(&StepMachine::StartBlankCheck);
 }
 
 int OperationDispatch::Erase() {
   if (!Capture()) return 0;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   return StartAll(&StepMachine::StartErase);
 }
 
 int OperationDispatch::Program() {
   if (!Capture()) return 0;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   if (!Require(app_.Flags.ImageLoaded, kLoadImageFirst)) return 0;
   return StartAll(&StepMachine::StartProgram);
 }
@@ -81,7 +81,7 @@ int OperationDispatch::Program() {
 int OperationDispatch::Verify() {
   if (!app_.Flags.Stm32Family && hooks_.ComputeOptionChecksums) hooks_.ComputeOptionChecksums();
   if (!Capture()) return 0;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   if (!Require(app_.Flags.ImageLoaded, kLoadImageFirst)) return 0;
   return StartAll(&StepMachine::StartVerify);
 }
@@ -89,7 +89,7 @@ int OperationDispatch::Verify() {
 int OperationDispatch::WriteOptionBytes() {
   if (!app_.Flags.Stm32Family && hooks_.ComputeOptionChecksums) hooks_.ComputeOptionChecksums();
   if (!Capture()) return 0;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return 0;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   return StartAll(&StepMachine::StartWriteOptions);
 }
 
@@ -97,7 +97,7 @@ int OperationDispatch::WriteOptionBytes() {
 
 bool OperationDispatch::StartChannel1(const Channel1Start& how, void (StepMachine::*starter)(int)) {
   if (how.CaptureFirst && !Capture()) return false;
-  if (!Require(app_.Flags.ChipSelected, kSelectChipFirst)) return false;
+  if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return false;
   if (how.NeedsImage && !Require(app_.Flags.ImageLoaded, kLoadImageFirst)) return false;
   ChannelState& c = app_.Channels[0];
   if (!Require(c.Connected, kConnectDeviceFirst)) return false;

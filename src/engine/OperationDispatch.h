@@ -67,7 +67,7 @@ class OperationDispatch {
   DispatchHooks hooks_;
 };
 
-inline constexpr const char* kSelectChipFirst = "请选择并确认芯片型号！";
+inline constexpr const char* kConfirmChipFirst = "请选择并确认芯片型号！";
 inline constexpr const char* kLoadImageFirst = "请加载目标文件！";
 inline constexpr const char* kConnectDeviceFirst = "请连接好设备！";
 
