@@ -55,6 +55,15 @@ struct MainControls {
   // StatusBar1 panels 0..3.
   std::string StatusPanels[4];
   bool EepTabVisible = false;  // "EEP Data" tab (TabSheetEEP)
+  std::string EepTabCaption = "EEP Data";
+
+  // Chip panel: the confirmed chip and its memory sizes.
+  std::string MCUNameEdit;
+  std::string lbFlashSize;
+  std::string lbEEPSize;
+  std::string LabelEep = "Data EEP: ";
+  // The page of PageControlSet in front ("ChipSett", ...); empty: as laid out.
+  std::string ActivePage;
 
   // Toolbar buttons and menu entries by their form names.
   std::map<std::string, ActionState> Actions;

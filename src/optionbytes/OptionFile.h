@@ -1,0 +1,56 @@
+#pragma once
+#include <string>
+
+#include "app/InfoLog.h"
+#include "app/JobSettings.h"
+#include "app/OperatorPrompts.h"
+#include "optionbytes/OptionBuffer.h"
+#include "optionbytes/OptionChecksums.h"
+#include "target/ChipInfo.h"
+#include "target/ImageFile.h"
+
+namespace korvel {
+
+inline constexpr const char* kSelectChipFirst = "请先选择芯片型号！";
+
+// What the option-file commands read and write.
+struct OptionFileContext {
+  OptionBuffer& Buffer;
+  const ChipInfo& Chip;
+  const JobFlags& Flags;
+  InfoLog& Log;
+  OperatorPrompts& Prompts;
+};
+
+// OpenDialog1 with its sixth filter (the option-byte files) selected.
+FileDialogSpec OptionOpenDialog();
+// SaveDialog1; whatever filter is chosen, the file is plain binary.
+FileDialogSpec OptionSaveDialog();
+
+// LoadOptionByteFile1: needs a chip, asks for the file, then loads it.
+void LoadOptionByteFileCommand(OptionFileContext& ctx);
+// Loads an option file by its extension (.HEX, .S19, .BIN, .FRB, any
+// case), applies the family's complements and prints the buffer. What the
+// reader could not use is reported in one log line; what it stored stays.
+void LoadOptionFile(OptionFileContext& ctx, const std::string& fileName);
+
+// The programmer's own option file: a 32-byte header, then either the
+// option bytes (short files) or a memory image with address A at file
+// offset 32 + A (files of 60000 bytes and more).
+struct FrbResult {
+  bool Opened = false;
+  std::string Error;
+};
+FrbResult ReadFrbFile(const std::string& path, OptionBuffer& buffer);
+inline constexpr std::size_t kFrbHeaderSize = 32;
+inline constexpr std::size_t kFrbImageThreshold = 60000;
+
+// SaveOptionByte1: asks for the name, updates the check values and writes
+// the 128 bytes. Returns false when cancelled or when writing failed (the
+// failure is logged).
+bool SaveOptionByteCommand(OptionFileContext& ctx, OptionChecksums& sums);
+
+// Upper-cased extension with its dot ("" when the name has none).
+std::string UpperExtension(const std::string& fileName);
+
+}  // namespace korvel

@@ -1,0 +1,159 @@
+#include "target/ChipSeries.h"
+
+namespace korvel {
+
+namespace {
+
+// Chip names per series, in the order the dialog lists them.
+constexpr const char* kStm8Af5[] = {
+    "STM8AF5168", "STM8AF5179", "STM8AF5188", "STM8AF5189", "STM8AF518A", "STM8AF5198",
+    "STM8AF51A8", "STM8AF51A9", "STM8AF51AA", "STM8AF5268", "STM8AF5269", "STM8AF5288",
+    "STM8AF5289", "STM8AF528A", "STM8AF52A6", "STM8AF52A8", "STM8AF52A9", "STM8AF52AA"};
+constexpr const char* kStm8Af6[] = {
+    "STM8AF6146", "STM8AF6166", "STM8AF6168", "STM8AF6178",  "STM8AF6189",
+    "STM8AF6213", "STM8AF6213A", "STM8AF6223", "STM8AF6223A", "STM8AF6226",
+    "STM8AF6246", "STM8AF6248", "STM8AF6266", "STM8AF6268",  "STM8AF6269",
+    "STM8AF6286", "STM8AF6288", "STM8AF6289", "STM8AF628A",  "STM8AF62A6",
+    "STM8AF62A8", "STM8AF62A9", "STM8AF62AA", "STM8AF6366",  "STM8AF6388"};
+constexpr const char* kStm8Ah[] = {
+    "STM8AH516x", "STM8AH517x", "STM8AH518x", "STM8AH519x", "STM8AH51Ax",
+    "STM8AH6126", "STM8AH6146", "STM8AH6148", "STM8AH6166", "STM8AH6168",
+    "STM8AH6169", "STM8AH617x", "STM8AH618x", "STM8AH619x", "STM8AH61Ax"};
+constexpr const char* kStm8S[] = {
+    "STM8S001J3", "STM8S003F3", "STM8S003K3", "STM8S005C6", "STM8S005K6", "STM8S007C8",
+    "STM8S103F2", "STM8S103F3", "STM8S103K3", "STM8S903F3", "STM8S903K3", "STM8S105C4",
+    "STM8S105C6", "STM8S105K4", "STM8S105K6", "STM8S105S4", "STM8S105S6", "STM8S007C8",
+    "STM8S207C6", "STM8S207C8", "STM8S207CB", "STM8S207K6", "STM8S207K8", "STM8S207M8",
+    "STM8S207MB", "STM8S207R6", "STM8S207R8", "STM8S207RB", "STM8S207S6", "STM8S207S8",
+    "STM8S207SB", "STM8S208C6", "STM8S208C8", "STM8S208CB", "STM8S208MB", "STM8S208R6",
+    "STM8S208R8", "STM8S208RB", "STM8S208S6", "STM8S208S8", "STM8S208SB", "STM8SPLNB1"};
+constexpr const char* kStm8L[] = {
+    "STM8L001J3", "STM8L050J3", "STM8L051F3", "STM8L052C6", "STM8L052R8", "STM8L101F1",
+    "STM8L101F2", "STM8L101F3", "STM8L101G2", "STM8L101G3", "STM8L101K3", "STM8L151C2",
+    "STM8L151C3", "STM8L151C4", "STM8L151C6", "STM8L151C8", "STM8L151F2", "STM8L151F3",
+    "STM8L151G2", "STM8L151G3", "STM8L151G4", "STM8L151G6", "STM8L151K2", "STM8L151K3",
+    "STM8L151K4", "STM8L151K6", "STM8L151M8", "STM8L151R6", "STM8L151R8", "STM8L152C4",
+    "STM8L152C6", "STM8L152C8", "STM8L152K4", "STM8L152K6", "STM8L152K8", "STM8L152M8",
+    "STM8L152R6", "STM8L152R8", "STM8L162M8", "STM8L162R8"};
+constexpr const char* kStm8Al[] = {
+    "STM8AL3026",  "STM8AL3036",  "STM8AL3136",  "STM8AL3138",  "STM8AL3146",  "STM8AL3148",
+    "STM8AL3166",  "STM8AL3168",  "STM8AL3188",  "STM8AL3189",  "STM8AL318A",  "STM8AL31E88",
+    "STM8AL31E89", "STM8AL31E8A", "STM8AL3L46",  "STM8AL3L48",  "STM8AL3L66",  "STM8AL3L68",
+    "STM8AL3L88",  "STM8AL3L89",  "STM8AL3L8A",  "STM8AL3LE88", "STM8AL3LE89", "STM8AL3LE8A"};
+constexpr const char* kStm8Tl[] = {"STM8TL52F4", "STM8TL52G4", "STM8TL53C4", "STM8TL53F4",
+                                   "STM8TL53G4"};
+
+constexpr const char* kStm32F0[] = {
+    "STM32F030x4", "STM32F030x6", "STM32F030x8", "STM32F030xC", "STM32F031x4", "STM32F031x6",
+    "STM32F031x8", "STM32F042x4", "STM32F042x6", "STM32F042x8", "STM32F050x4", "STM32F050x6",
+    "STM32F050x8", "STM32F051x4", "STM32F051x6", "STM32F051x8", "STM32F070x6", "STM32F070x8",
+    "STM32F070xB", "STM32F071x6", "STM32F071x8", "STM32F071xB", "STM32F072x6", "STM32F072x8",
+    "STM32F072xB", "STM32F091xB", "STM32F091xC", "STM32F038x6", "STM32F048x6", "STM32F068x8",
+    "STM32F078xB", "STM32F098xC"};
+constexpr const char* kStm32F1[] = {
+    "STM32F100x4", "STM32F100x6", "STM32F100x8", "STM32F100xB", "STM32F100xC", "STM32F100xD",
+    "STM32F100xE", "STM32F101x4", "STM32F101x6", "STM32F101x8", "STM32F101xB", "STM32F101xC",
+    "STM32F101xD", "STM32F101xE", "STM32F101xF", "STM32F101xG", "STM32F102x4", "STM32F102x6",
+    "STM32F102x8", "STM32F102xB", "STM32F103x4", "STM32F103x6", "STM32F103x8", "STM32F103xB",
+    "STM32F103xC", "STM32F103xD", "STM32F103xE", "STM32F103xF", "STM32F103xG", "STM32F105x8",
+    "STM32F105xB", "STM32F105xC", "STM32F107xB", "STM32F107xC"};
+constexpr const char* kStm32F2[] = {
+    "STM32F205xB", "STM32F205xC", "STM32F205xE", "STM32F205xF", "STM32F205xG",
+    "STM32F207xC", "STM32F207xE", "STM32F207xF", "STM32F207xG", "STM32F215xE",
+    "STM32F215xG", "STM32F217xE", "STM32F217xG"};
+constexpr const char* kStm32F3[] = {
+    "STM32F301x6", "STM32F301x8", "STM32F302x6", "STM32F302x8", "STM32F302xB",
+    "STM32F302xC", "STM32F302xD", "STM32F302xE", "STM32F303x6", "STM32F303x8",
+    "STM32F303xB", "STM32F303xC", "STM32F303xD", "STM32F303xE", "STM32F318x8",
+    "STM32F328x8", "STM32F334x4", "STM32F334x6", "STM32F334x8", "STM32F358xC",
+    "STM32F373x8", "STM32F373xB", "STM32F373xC", "STM32F378xC", "STM32F378xE"};
+constexpr const char* kStm32F4[] = {
+    "STM32F401xB", "STM32F401xC", "STM32F401xD", "STM32F401xE", "STM32F405xE", "STM32F405xG",
+    "STM32F407xE", "STM32F407xG", "STM32F410x8", "STM32F410xB", "STM32F411xC", "STM32F411xE",
+    "STM32F412xE", "STM32F412xG", "STM32F413xG", "STM32F413xH", "STM32F415xG", "STM32F417xE",
+    "STM32F417xG", "STM32F423xH", "STM32F427xG", "STM32F427xI", "STM32F429xE", "STM32F429xG",
+    "STM32F429xI", "STM32F437xG", "STM32F437xI", "STM32F439xG", "STM32F439xI", "STM32F446xC",
+    "STM32F446xE", "STM32F469xE", "STM32F469xG", "STM32F469xI", "STM32F479xG", "STM32F479xI"};
+constexpr const char* kStm32L0[] = {
+    "STM32L010x4", "STM32L010x6", "STM32L010x8", "STM32L011x3", "STM32L011x4", "STM32L021x4",
+    "STM32L031x4", "STM32L031x6", "STM32L041x6", "STM32L051x6", "STM32L051x8", "STM32L052x6",
+    "STM32L052x8", "STM32L053x6", "STM32L053x8", "STM32L063x8", "STM32L071x8", "STM32L071xB",
+    "STM32L071xZ", "STM32L072x8", "STM32L072xB", "STM32L072xZ", "STM32L073x8", "STM32L073xB",
+    "STM32L073xZ", "STM32L081xB", "STM32L082xC", "STM32L082xZ", "STM32L082xB", "STM32L082xC",
+    "STM32L082xZ"};
+constexpr const char* kStm32L1[] = {
+    "STM32L100x6", "STM32L100x8", "STM32L100xB", "STM32L100xC", "STM32L151x6",
+    "STM32L151x8", "STM32L151xB", "STM32L151xC", "STM32L151xD", "STM32L151xE",
+    "STM32L152x6", "STM32L152x8", "STM32L152xB", "STM32L152xC", "STM32L152xD",
+    "STM32L152xE", "STM32L158VT", "STM32L162xC", "STM32L162xD", "STM32L162xE"};
+constexpr const char* kStm32L1A[] = {
+    "STM32L100x6xxA", "STM32L100x8xxA", "STM32L100xBxxA", "STM32L151x6xxA",
+    "STM32L151x8xxA", "STM32L151xBxxA", "STM32L151xCxxA", "STM32L152x6xxA",
+    "STM32L152x8xxA", "STM32L152xBxxA", "STM32L15xxCxxA", "STM32L16xxCxxA"};
+constexpr const char* kStm32L4[] = {
+    "STM32L412x8", "STM32L412xB", "STM32L422xB", "STM32L431xB", "STM32L431xC", "STM32L432xB",
+    "STM32L432xC", "STM32L433xB", "STM32L433xC", "STM32L442xC", "STM32L443xC", "STM32L451xC",
+    "STM32L431xE", "STM32L452xC", "STM32L452xE", "STM32L462xE", "STM32L471xE", "STM32L471xG",
+    "STM32L475xC", "STM32L475xE", "STM32L475xG", "STM32L476xC", "STM32L476xE", "STM32L476xG",
+    "STM32L486xC", "STM32L486xE", "STM32L486xG", "STM32L496xE", "STM32L496xG", "STM32L4A6xE",
+    "STM32L4A6xG"};
+constexpr const char* kStm32L4Plus[] = {
+    "STM32L4R5xG", "STM32L4R5xI", "STM32L4R7xG", "STM32L4R7xI", "STM32L4R9xG", "STM32L4R9xI",
+    "STM32L4S5xG", "STM32L4S5xI", "STM32L4S7xG", "STM32L4S7xI", "STM32L4S9xG", "STM32L4S9xI"};
+constexpr const char* kStm32G0[] = {
+    "STM32G030x6", "STM32G030x8", "STM32G031x4", "STM32G031x6", "STM32G031x8", "STM32G041x6",
+    "STM32G041x8", "STM32G070x8", "STM32G070xB", "STM32G071x8", "STM32G071xB", "STM32G081xB"};
+constexpr const char* kStm32G4[] = {
+    "STM32G430x6", "STM32G431x8", "STM32G431xB", "STM32G441xB", "STM32G473xB", "STM32G473xC",
+    "STM32G473xE", "STM32G474xB", "STM32G474xC", "STM32G474xE", "STM32G483xE", "STM32G484xE"};
+constexpr const char* kStm32W[] = {"STM32W108C8", "STM32W108CB", "STM32W108CC", "STM32W108CZ",
+                                   "STM32W108HB"};
+constexpr const char* kOther[] = {"STSPIN32F0", "STSPIN32F0TR"};
+constexpr const char* kBlueTooth[] = {"LSM6DB0",      "LSM6DB0TR",    "BlueNRG-132",
+                                      "BlueNRG-134",  "BlueNRG-132Y", "BlueNRG-232",
+                                      "BlueNRG-248",  "BlueNRG-234",  "BlueNRG-345xx",
+                                      "BlueNRG-355xx"};
+
+template <std::size_t N>
+constexpr ChipSeries Row(const char* name, uint8_t code, const char* const (&chips)[N]) {
+  static_assert(N >= 1 && N <= 256);
+  return {name, code, static_cast<uint8_t>(N - 1), chips};
+}
+
+constexpr ChipSeries kStm8[] = {
+    Row("STM8AF5xxx", 0xC0, kStm8Af5), Row("STM8AF6xxx", 0xC0, kStm8Af6),
+    Row("STM8AHxxx", 0xCA, kStm8Ah),   Row("STM8Sxxxx", 0xD0, kStm8S),
+    Row("STM8Lxxxx", 0xE5, kStm8L),    Row("STM8ALxxx", 0xC0, kStm8Al),
+    Row("STM8TLxxx", 0xC0, kStm8Tl),
+};
+
+constexpr ChipSeries kStm32[] = {
+    Row("STM32F0xxxx", 0x10, kStm32F0),   Row("STM32F1xxxx", 0x00, kStm32F1),
+    Row("STM32F2xxxx", 0x40, kStm32F2),   Row("STM32F3xxxx", 0x50, kStm32F3),
+    Row("STM32F4xxxx", 0x60, kStm32F4),   Row("STM32L0xxxx", 0x28, kStm32L0),
+    Row("STM32L1xxxx", 0x20, kStm32L1),   Row("cSTM32LxxxxA", 0x2C, kStm32L1A),
+    Row("STM32L4xxxx", 0x08, kStm32L4),   Row("STM32L4+xxx", 0x24, kStm32L4Plus),
+    Row("STM32G0xxxx", 0x70, kStm32G0),   Row("STM32G4xxxx", 0x72, kStm32G4),
+    Row("STM32Wxxxxx", 0x30, kStm32W),    Row("Other Chips", 0xFF, kOther),
+    Row("ST BlueTooth", 0xB8, kBlueTooth),
+};
+
+}  // namespace
+
+std::span<const ChipSeries> Stm8Series() { return kStm8; }
+std::span<const ChipSeries> Stm32Series() { return kStm32; }
+std::span<const ChipSeries> SeriesOf(bool stm32) { return stm32 ? Stm32Series() : Stm8Series(); }
+
+ChipLocation FindChip(std::string_view name) {
+  for (bool stm32 : {false, true}) {
+    auto series = SeriesOf(stm32);
+    for (std::size_t s = 0; s < series.size(); ++s) {
+      auto names = series[s].ChipNames();
+      for (std::size_t i = 0; i < names.size(); ++i)
+        if (name == names[i]) return {stm32, static_cast<int>(s), static_cast<int>(i)};
+    }
+  }
+  return {};
+}
+
+}  // namespace korvel

@@ -1,0 +1,19 @@
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+// The sub-commands of korvelimg. args are the words after the sub-command's
+// name. Each returns the process exit status: 0 on success, non-zero with
+// the reason written to err.
+
+// chips: every listed chip's descriptor, one tab-separated line each.
+int RunChips(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// info --chip NAME FILE...: the check values of the loaded files.
+int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// convert IN OUT [--offset N]: any readable format to the format of OUT.
+int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace korvel
