@@ -24,7 +24,9 @@ std::string BaseName(const std::string& path);
 // a message or a log line saying why.
 std::optional<uint32_t> ResolveBinOffset(ImageJob& job, const std::optional<std::string>& text);
 
-void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh);
+// True when the file was read whole and every record was good; whatever
+// went wrong is in the information log either way.
+bool LoadObjectFile(ImageJob& job, const std::string& path, bool refresh);
 void LoadEepFile(ImageJob& job, const std::string& path, bool refresh);
 void LoadOtpFile(ImageJob& job, const std::string& path);
 
