@@ -25,9 +25,14 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string& error
     return false;
   }
   out.clear();
-  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-    long size = std::ftell(f.get());
-    if (size > 0) out.reserve(static_cast<size_t>(size));
+  // One read into a buffer of the file's size; the loop only runs past
+  // that when the file grew meanwhile or is not seekable.
+  long size = 0;
+  if (std::fseek(f.get(), 0, SEEK_END) == 0 && (size = std::ftell(f.get())) > 0) {
+    std::rewind(f.get());
+    out.resize(static_cast<size_t>(size));
+    out.resize(std::fread(out.data(), 1, out.size(), f.get()));
+  } else {
     std::rewind(f.get());
   }
   char chunk[1 << 16];

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "target/ImageLoading.h"
+#include "target/MappedFile.h"
 
 namespace korvel {
 
@@ -63,8 +64,9 @@ std::vector<ImageChunk> NormaliseChunks(std::vector<ImageChunk> chunks) {
 
 ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
   ImageReadResult r;
-  std::string bytes;
-  if (!ReadFileBytes(path, bytes, r.Error)) return r;
+  MappedFile file;
+  if (!file.Open(path, r.Error)) return r;
+  const std::string_view bytes = file.Bytes();
   const ImageFormat format = FormatFromExtension(path).value_or(SniffFormat(bytes));
   if (format == ImageFormat::Binary) {
     if (uint64_t{binOffset} + bytes.size() > 0x100000000ull) {
@@ -77,8 +79,14 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
     return r;
   }
   std::vector<ImageChunk> chunks;
-  ImageSink sink = [&chunks](uint32_t address, const uint8_t* data, size_t size) {
-    if (chunks.empty() || EndOf(chunks.back()) != address) chunks.push_back({address, {}});
+  // A record file holds at most one byte per two characters; reserving that
+  // for the first run saves regrowing a large image several times.
+  const size_t guess = bytes.size() / 2;
+  ImageSink sink = [&chunks, guess](uint32_t address, const uint8_t* data, size_t size) {
+    if (chunks.empty() || EndOf(chunks.back()) != address) {
+      chunks.push_back({address, {}});
+      if (chunks.size() == 1) chunks.back().Bytes.reserve(guess);
+    }
     auto& v = chunks.back().Bytes;
     v.insert(v.end(), data, data + size);
   };
@@ -109,6 +117,11 @@ WriteResult WriteImageFile(const std::string& path, ImageFormat format,
     WriteResult w;
     w.Error = path + ": the image spans more than 64 MB; write HEX or S-records instead";
     return w;
+  }
+  // A single run (the usual case) is written as it stands.
+  if (chunks.size() == 1) {
+    const auto& b = chunks.front().Bytes;
+    return WriteFileBytes(path, {reinterpret_cast<const char*>(b.data()), b.size()});
   }
   std::string flat(hi - lo, '\xFF');
   for (const ImageChunk& c : chunks)
