@@ -45,9 +45,10 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string& error
   return true;
 }
 
-WriteResult WriteFileBytes(const std::string& path, std::string_view bytes) {
+WriteResult WriteFileBytes(const std::string& path, std::string_view bytes, ReplaceMode mode) {
   WriteResult r;
-  const std::string temp = path + ".part";
+  const bool inPlace = mode == ReplaceMode::InPlace;
+  const std::string temp = inPlace ? path : path + ".part";
   {
     File f(std::fopen(temp.c_str(), "wb"));
     if (!f) {
@@ -58,11 +59,16 @@ WriteResult WriteFileBytes(const std::string& path, std::string_view bytes) {
         std::fflush(f.get()) != 0) {
       r.Error = Reason(temp);
       f.reset();
-      std::remove(temp.c_str());
+      if (!inPlace) std::remove(temp.c_str());
+      return r;
+    }
+    if (std::fclose(f.release()) != 0) {
+      r.Error = Reason(temp);
+      if (!inPlace) std::remove(temp.c_str());
       return r;
     }
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!inPlace && std::rename(temp.c_str(), path.c_str()) != 0) {
     r.Error = Reason(path);
     std::remove(temp.c_str());
     return r;

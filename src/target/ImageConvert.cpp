@@ -102,16 +102,16 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
 }
 
 WriteResult WriteImageFile(const std::string& path, ImageFormat format,
-                           const std::vector<ImageChunk>& chunks) {
+                           const std::vector<ImageChunk>& chunks, ReplaceMode mode) {
   switch (format) {
     case ImageFormat::IntelHex:
-      return WriteFileBytes(path, FormatIntelHex(chunks));
+      return WriteFileBytes(path, FormatIntelHex(chunks), mode);
     case ImageFormat::SRecord:
-      return WriteFileBytes(path, FormatSRecord(chunks, BaseName(path)));
+      return WriteFileBytes(path, FormatSRecord(chunks, BaseName(path)), mode);
     case ImageFormat::Binary:
       break;
   }
-  if (chunks.empty()) return WriteFileBytes(path, {});
+  if (chunks.empty()) return WriteFileBytes(path, {}, mode);
   const uint64_t lo = chunks.front().Address, hi = EndOf(chunks.back());
   if (hi - lo > kMaxBinarySpan) {
     WriteResult w;
@@ -121,12 +121,12 @@ WriteResult WriteImageFile(const std::string& path, ImageFormat format,
   // A single run (the usual case) is written as it stands.
   if (chunks.size() == 1) {
     const auto& b = chunks.front().Bytes;
-    return WriteFileBytes(path, {reinterpret_cast<const char*>(b.data()), b.size()});
+    return WriteFileBytes(path, {reinterpret_cast<const char*>(b.data()), b.size()}, mode);
   }
   std::string flat(hi - lo, '\xFF');
   for (const ImageChunk& c : chunks)
     std::memcpy(flat.data() + (c.Address - lo), c.Bytes.data(), c.Bytes.size());
-  return WriteFileBytes(path, flat);
+  return WriteFileBytes(path, flat, mode);
 }
 
 }  // namespace korvel

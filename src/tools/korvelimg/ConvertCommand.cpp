@@ -37,7 +37,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream&, std::ostream
     err << "korvelimg convert: " << in.Error << '\n';
     return 1;
   }
-  const WriteResult w = WriteImageFile(paths[1], *format, in.Chunks);
+  const WriteResult w = WriteImageFile(paths[1], *format, in.Chunks, ReplaceMode::InPlace);
   if (!w.Ok) {
     err << "korvelimg convert: " << w.Error << '\n';
     return 1;
