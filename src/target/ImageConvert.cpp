@@ -13,23 +13,15 @@ namespace {
 
 constexpr uint64_t kMaxBinarySpan = 64ull << 20;
 
-std::string LowerExtension(const std::string& path) {
-  const std::string name = BaseName(path);
-  const size_t dot = name.find_last_of('.');
-  std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 uint64_t EndOf(const ImageChunk& c) { return uint64_t{c.Address} + c.Bytes.size(); }
 
 }  // namespace
 
 std::optional<ImageFormat> FormatFromExtension(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  if (ext == "bin") return ImageFormat::Binary;
-  if (ext == "hex" || ext == "ihx") return ImageFormat::IntelHex;
-  if (ext == "s19" || ext == "s28" || ext == "s37" || ext == "mot" || ext == "srec")
+  const std::string ext = UpperExtension(path);
+  if (ext == "BIN") return ImageFormat::Binary;
+  if (ext == "HEX" || ext == "IHX") return ImageFormat::IntelHex;
+  if (ext == "S19" || ext == "S28" || ext == "S37" || ext == "MOT" || ext == "SREC")
     return ImageFormat::SRecord;
   return std::nullopt;
 }

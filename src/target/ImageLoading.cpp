@@ -12,15 +12,6 @@ namespace korvel {
 
 namespace {
 
-std::string UpperExtension(const std::string& path) {
-  const std::string name = BaseName(path);
-  const size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos) return {};
-  std::string ext = name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 std::string Hex8(uint32_t v) {
   char t[16];
   std::snprintf(t, sizeof t, "0x%.8x", v);
@@ -62,6 +53,15 @@ void Notify(const std::function<void()>& hook) {
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string UpperExtension(const std::string& path) {
+  const std::string name = BaseName(path);
+  const size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos) return {};
+  std::string ext = name.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return ext;
 }
 
 ImageKind ObjectFileKind(const std::string& path) {

@@ -17,6 +17,8 @@ ImageKind EepFileKind(const std::string& path);
 
 // The file-name part after the last '/'.
 std::string BaseName(const std::string& path);
+// The file name's extension after its last dot, in upper case; empty if none.
+std::string UpperExtension(const std::string& path);
 
 // The raw-binary load position from the TFormOfsAddr text; nullopt text
 // (dialog closed without OK) means the start of the flash area. An offset
