@@ -25,9 +25,14 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string& error
     return false;
   }
   out.clear();
-  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-    long size = std::ftell(f.get());
-    if (size > 0) out.reserve(static_cast<size_t>(size));
+  // One read into a buffer of the file's size; the loop only runs past
+  // that when the file grew meanwhile or is not seekable.
+  long size = 0;
+  if (std::fseek(f.get(), 0, SEEK_END) == 0 && (size = std::ftell(f.get())) > 0) {
+    std::rewind(f.get());
+    out.resize(static_cast<size_t>(size));
+    out.resize(std::fread(out.data(), 1, out.size(), f.get()));
+  } else {
     std::rewind(f.get());
   }
   char chunk[1 << 16];
@@ -40,9 +45,10 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string& error
   return true;
 }
 
-WriteResult WriteFileBytes(const std::string& path, std::string_view bytes) {
+WriteResult WriteFileBytes(const std::string& path, std::string_view bytes, ReplaceMode mode) {
   WriteResult r;
-  const std::string temp = path + ".part";
+  const bool inPlace = mode == ReplaceMode::InPlace;
+  const std::string temp = inPlace ? path : path + ".part";
   {
     File f(std::fopen(temp.c_str(), "wb"));
     if (!f) {
@@ -53,11 +59,16 @@ WriteResult WriteFileBytes(const std::string& path, std::string_view bytes) {
         std::fflush(f.get()) != 0) {
       r.Error = Reason(temp);
       f.reset();
-      std::remove(temp.c_str());
+      if (!inPlace) std::remove(temp.c_str());
+      return r;
+    }
+    if (std::fclose(f.release()) != 0) {
+      r.Error = Reason(temp);
+      if (!inPlace) std::remove(temp.c_str());
       return r;
     }
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!inPlace && std::rename(temp.c_str(), path.c_str()) != 0) {
     r.Error = Reason(path);
     std::remove(temp.c_str());
     return r;

@@ -24,10 +24,7 @@ void Notify(const std::function<void()>& hook) {
 enum class SaveFormat { Binary, IntelHex, SRecord };
 
 SaveFormat FormatOf(const std::string& path) {
-  const std::string name = BaseName(path);
-  const size_t dot = name.find_last_of('.');
-  std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string ext = UpperExtension(path);
   if (ext == "HEX") return SaveFormat::IntelHex;
   if (ext == "S19" || ext == "S28" || ext == "S37" || ext == "MOT") return SaveFormat::SRecord;
   return SaveFormat::Binary;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "target/ImageLoading.h"
+#include "target/MappedFile.h"
 
 namespace korvel {
 
@@ -12,23 +13,15 @@ namespace {
 
 constexpr uint64_t kMaxBinarySpan = 64ull << 20;
 
-std::string LowerExtension(const std::string& path) {
-  const std::string name = BaseName(path);
-  const size_t dot = name.find_last_of('.');
-  std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 uint64_t EndOf(const ImageChunk& c) { return uint64_t{c.Address} + c.Bytes.size(); }
 
 }  // namespace
 
 std::optional<ImageFormat> FormatFromExtension(const std::string& path) {
-  const std::string ext = LowerExtension(path);
-  if (ext == "bin") return ImageFormat::Binary;
-  if (ext == "hex" || ext == "ihx") return ImageFormat::IntelHex;
-  if (ext == "s19" || ext == "s28" || ext == "s37" || ext == "mot" || ext == "srec")
+  const std::string ext = UpperExtension(path);
+  if (ext == "BIN") return ImageFormat::Binary;
+  if (ext == "HEX" || ext == "IHX") return ImageFormat::IntelHex;
+  if (ext == "S19" || ext == "S28" || ext == "S37" || ext == "MOT" || ext == "SREC")
     return ImageFormat::SRecord;
   return std::nullopt;
 }
@@ -63,8 +56,9 @@ std::vector<ImageChunk> NormaliseChunks(std::vector<ImageChunk> chunks) {
 
 ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
   ImageReadResult r;
-  std::string bytes;
-  if (!ReadFileBytes(path, bytes, r.Error)) return r;
+  MappedFile file;
+  if (!file.Open(path, r.Error)) return r;
+  const std::string_view bytes = file.Bytes();
   const ImageFormat format = FormatFromExtension(path).value_or(SniffFormat(bytes));
   if (format == ImageFormat::Binary) {
     if (uint64_t{binOffset} + bytes.size() > 0x100000000ull) {
@@ -77,8 +71,14 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
     return r;
   }
   std::vector<ImageChunk> chunks;
-  ImageSink sink = [&chunks](uint32_t address, const uint8_t* data, size_t size) {
-    if (chunks.empty() || EndOf(chunks.back()) != address) chunks.push_back({address, {}});
+  // A record file holds at most one byte per two characters; reserving that
+  // for the first run saves regrowing a large image several times.
+  const size_t guess = bytes.size() / 2;
+  ImageSink sink = [&chunks, guess](uint32_t address, const uint8_t* data, size_t size) {
+    if (chunks.empty() || EndOf(chunks.back()) != address) {
+      chunks.push_back({address, {}});
+      if (chunks.size() == 1) chunks.back().Bytes.reserve(guess);
+    }
     auto& v = chunks.back().Bytes;
     v.insert(v.end(), data, data + size);
   };
@@ -94,26 +94,31 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
 }
 
 WriteResult WriteImageFile(const std::string& path, ImageFormat format,
-                           const std::vector<ImageChunk>& chunks) {
+                           const std::vector<ImageChunk>& chunks, ReplaceMode mode) {
   switch (format) {
     case ImageFormat::IntelHex:
-      return WriteFileBytes(path, FormatIntelHex(chunks));
+      return WriteFileBytes(path, FormatIntelHex(chunks), mode);
     case ImageFormat::SRecord:
-      return WriteFileBytes(path, FormatSRecord(chunks, BaseName(path)));
+      return WriteFileBytes(path, FormatSRecord(chunks, BaseName(path)), mode);
     case ImageFormat::Binary:
       break;
   }
-  if (chunks.empty()) return WriteFileBytes(path, {});
+  if (chunks.empty()) return WriteFileBytes(path, {}, mode);
   const uint64_t lo = chunks.front().Address, hi = EndOf(chunks.back());
   if (hi - lo > kMaxBinarySpan) {
     WriteResult w;
     w.Error = path + ": the image spans more than 64 MB; write HEX or S-records instead";
     return w;
   }
+  // A single run (the usual case) is written as it stands.
+  if (chunks.size() == 1) {
+    const auto& b = chunks.front().Bytes;
+    return WriteFileBytes(path, {reinterpret_cast<const char*>(b.data()), b.size()}, mode);
+  }
   std::string flat(hi - lo, '\xFF');
   for (const ImageChunk& c : chunks)
     std::memcpy(flat.data() + (c.Address - lo), c.Bytes.data(), c.Bytes.size());
-  return WriteFileBytes(path, flat);
+  return WriteFileBytes(path, flat, mode);
 }
 
 }  // namespace korvel

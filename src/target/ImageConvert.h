@@ -29,6 +29,7 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset);
 // Raw output covers the lowest to the highest address, gaps as 0xFF, and is
 // refused beyond 64 MB (an image with option bytes far above its flash).
 WriteResult WriteImageFile(const std::string& path, ImageFormat format,
-                           const std::vector<ImageChunk>& chunks);
+                           const std::vector<ImageChunk>& chunks,
+                           ReplaceMode mode = ReplaceMode::ViaTemporary);
 
 }  // namespace korvel

@@ -91,9 +91,13 @@ struct ImageChunk {
 std::string FormatIntelHex(std::span<const ImageChunk> chunks);
 std::string FormatSRecord(std::span<const ImageChunk> chunks, std::string_view header);
 
-// The file is written beside its final name and renamed over it, so a failed
-// save leaves any earlier file whole.
-WriteResult WriteFileBytes(const std::string& path, std::string_view bytes);
+// ViaTemporary writes beside the final name and renames over it, so a failed
+// save leaves any earlier file whole; the window's saves use it. InPlace
+// truncates and writes the file itself, as command-line converters do: a
+// rename over an existing file makes the file system flush it at once.
+enum class ReplaceMode { ViaTemporary, InPlace };
+WriteResult WriteFileBytes(const std::string& path, std::string_view bytes,
+                           ReplaceMode mode = ReplaceMode::ViaTemporary);
 WriteResult WriteBinaryFile(const std::string& path, std::span<const uint8_t> buffer,
                             uint32_t first, uint32_t last);
 WriteResult WriteIntelHexFile(const std::string& path, std::span<const uint8_t> buffer,

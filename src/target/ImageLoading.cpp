@@ -12,15 +12,6 @@ namespace korvel {
 
 namespace {
 
-std::string UpperExtension(const std::string& path) {
-  const std::string name = BaseName(path);
-  const size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos) return {};
-  std::string ext = name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 std::string Hex8(uint32_t v) {
   char t[16];
   std::snprintf(t, sizeof t, "0x%.8x", v);
@@ -64,6 +55,15 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string UpperExtension(const std::string& path) {
+  const std::string name = BaseName(path);
+  const size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos) return {};
+  std::string ext = name.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return ext;
+}
+
 ImageKind ObjectFileKind(const std::string& path) {
   const std::string name = BaseName(path);
   if (name.find('.') == std::string::npos) return ImageKind::Binary;
@@ -105,7 +105,7 @@ std::optional<uint32_t> ResolveBinOffset(ImageJob& job, const std::optional<std:
   return static_cast<uint32_t>(offset);
 }
 
-void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh) {
+bool LoadObjectFile(ImageJob& job, const std::string& path, bool refresh) {
   ChipInfo& chip = job.Chip;
   MemoryBuffers& b = job.Buffers;
   JobFlags& flags = job.App.Flags;
@@ -117,15 +117,17 @@ void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh) {
   job.App.Controls.StatusPanels[2] = path;
 
   const ImageKind kind = ObjectFileKind(path);
+  bool clean = false;
   if (kind == ImageKind::Binary) {
     std::optional<std::string> text;
     if (job.AskBinOffset) text = job.AskBinOffset(Hex8(chip.FlashBase));
     auto offset = ResolveBinOffset(job, text);
-    if (!offset) return;
+    if (!offset) return false;
     b.BinOffset = *offset;
     const uint32_t dest = *offset & ~15u;
     auto r = ReadBinaryFile(path, b.Main, dest);
     LogProblems(job, r);
+    clean = r.Opened && r.Stored == r.FileSize;
     if (r.Opened) {
       // The range the file's bytes cover, wherever the operator put them.
       b.LoadLow = (stm32 ? chip.FlashBase : 0) + dest;
@@ -137,6 +139,7 @@ void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh) {
                                    {chip.OptionByteAddr, job.OptionBuffer}};
     auto r = ReadRecords(kind, path, std::span(regions, stm32 ? 2 : 1));
     LogProblems(job, r);
+    clean = r.Opened && r.IssueCount == 0;
     if (r.HasData) {
       b.LoadLow = r.Low;
       b.LoadHigh = r.High;
@@ -144,7 +147,7 @@ void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh) {
     }
   } else {
     job.App.Log.HostLine("读取文件失败：无效的文件格式!");
-    return;
+    return false;
   }
   if (b.LoadHigh > chip.FlashEnd && b.LoadHigh > chip.EepEnd)
     job.Prompts.Message(PromptKind::Warning, "文件大小超出芯片空间，请确认芯片型号是否正确!");
@@ -154,6 +157,7 @@ void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh) {
     Notify(job.Views.DataViewChanged);
     Notify(job.Views.ShowFlashTab);
   }
+  return clean;
 }
 
 void LoadEepFile(ImageJob& job, const std::string& path, bool refresh) {

@@ -17,6 +17,8 @@ ImageKind EepFileKind(const std::string& path);
 
 // The file-name part after the last '/'.
 std::string BaseName(const std::string& path);
+// The file name's extension after its last dot, in upper case; empty if none.
+std::string UpperExtension(const std::string& path);
 
 // The raw-binary load position from the TFormOfsAddr text; nullopt text
 // (dialog closed without OK) means the start of the flash area. An offset
@@ -24,7 +26,9 @@ std::string BaseName(const std::string& path);
 // a message or a log line saying why.
 std::optional<uint32_t> ResolveBinOffset(ImageJob& job, const std::optional<std::string>& text);
 
-void LoadObjectFile(ImageJob& job, const std::string& path, bool refresh);
+// True when the file was read whole and every record was good; whatever
+// went wrong is in the information log either way.
+bool LoadObjectFile(ImageJob& job, const std::string& path, bool refresh);
 void LoadEepFile(ImageJob& job, const std::string& path, bool refresh);
 void LoadOtpFile(ImageJob& job, const std::string& path);
 

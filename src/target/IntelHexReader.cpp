@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "target/ImageFile.h"
+#include "target/MappedFile.h"
 #include "target/RecordText.h"
 
 namespace korvel {
@@ -103,13 +104,14 @@ ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink) {
 }
 
 ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions) {
-  std::string text, error;
-  if (!ReadFileBytes(path, text, error)) {
+  MappedFile file;
+  std::string error;
+  if (!file.Open(path, error)) {
     ImageLoadResult r;
     r.OpenError = error;
     return r;
   }
-  return ReadIntelHex(text, regions);
+  return ReadIntelHex(file.Bytes(), regions);
 }
 
 }  // namespace korvel

@@ -25,15 +25,28 @@ bool LineCursor::Next(std::string_view& line) {
   return true;
 }
 
+namespace {
+
+inline unsigned IsNotHex(unsigned char c) {
+  return !((unsigned(c - '0') < 10) | (unsigned((c | 0x20) - 'a') < 6));
+}
+
+// Valid only for hex digits: '0'..'9' have 0 in bit 6, letters 1 and a
+// low nibble one less than their value's.
+inline unsigned Nibble(unsigned char c) { return (c & 0xF) + 9 * (c >> 6); }
+
+}  // namespace
+
+// Branch-free arithmetic, so the compiler can run the loop over many
+// characters at once; validity is checked for all of them together.
 bool DecodeBytes(std::string_view digits, uint8_t* out) {
-  const auto& v = hexdigits::kValue;
   const size_t n = digits.size() / 2;
   const auto* s = reinterpret_cast<const unsigned char*>(digits.data());
-  uint8_t bad = 0;
+  unsigned bad = 0;
   for (size_t i = 0; i < n; ++i) {
-    uint8_t hi = v[s[2 * i]], lo = v[s[2 * i + 1]];
-    bad |= (hi | lo) & 0xF0;
-    out[i] = static_cast<uint8_t>((hi << 4) | (lo & 15));
+    const unsigned char h = s[2 * i], l = s[2 * i + 1];
+    bad |= IsNotHex(h) | IsNotHex(l);
+    out[i] = static_cast<uint8_t>((Nibble(h) << 4) | Nibble(l));
   }
   return bad == 0;
 }

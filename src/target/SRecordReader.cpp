@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "target/ImageFile.h"
+#include "target/MappedFile.h"
 #include "target/RecordText.h"
 
 namespace korvel {
@@ -93,13 +94,14 @@ ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink) {
 }
 
 ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions) {
-  std::string text, error;
-  if (!ReadFileBytes(path, text, error)) {
+  MappedFile file;
+  std::string error;
+  if (!file.Open(path, error)) {
     ImageLoadResult r;
     r.OpenError = error;
     return r;
   }
-  return ReadSRecord(text, regions);
+  return ReadSRecord(file.Bytes(), regions);
 }
 
 }  // namespace korvel

@@ -57,3 +57,21 @@ TEST(ImageConvert, RawGapsBecomeErasedAndRawInputTakesTheOffset) {
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(ImageConvert, BothReplaceModesLeaveOnlyTheFile) {
+  testfiles::TempDir dir;
+  for (auto mode : {ReplaceMode::ViaTemporary, ReplaceMode::InPlace}) {
+    const std::string path = dir / "out.bin";
+    testfiles::WriteText(path, "an older and longer file");
+    ASSERT_TRUE(WriteFileBytes(path, "new", mode).Ok);
+    EXPECT_EQ(testfiles::ReadText(path), "new");
+    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+  }
+  EXPECT_FALSE(WriteFileBytes(dir / "missing/out.bin", "x").Ok);
+}
+
+}  // namespace
+}  // namespace korvel
