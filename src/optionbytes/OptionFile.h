@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CommonMessages.h"
 #include <string>
 
 #include "app/OperatorPrompts.h"
@@ -8,7 +9,6 @@
 
 namespace korvel {
 
-inline constexpr const char* kSelectChipFirst = "请先选择芯片型号！";
 
 // OpenDialog1 with its sixth filter (the option-byte files) selected.
 FileDialogSpec OptionOpenDialog();

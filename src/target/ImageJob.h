@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CommonMessages.h"
 #include <functional>
 #include <optional>
 #include <span>
@@ -34,7 +35,6 @@ struct ImageJob {
   ImageViewHooks Views;
 };
 
-inline constexpr const char* kSelectChipFirst = "请先选择芯片型号！";
 inline constexpr const char* kChecksumSeparator = "...........................................";
 
 }  // namespace korvel
