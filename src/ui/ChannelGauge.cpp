@@ -17,11 +17,10 @@ ChannelGauge::ChannelGauge(int channel, QWidget* parent) : QProgressBar(parent) 
 }
 
 void ChannelGauge::Mirror(const GaugeState& g) {
-  // A zero maximum would turn the bar into a busy indicator; a finished
-  // empty transfer is a full bar.
+  // A zero maximum would turn the bar into a busy indicator.
   const int max = g.Max > 0 ? g.Max : 1;
   if (maximum() != max) setRange(0, max);
-  const int value = g.Max > 0 ? std::clamp(g.Progress, 0, max) : (g.Progress > 0 ? 1 : 0);
+  const int value = g.Max > 0 ? std::clamp(g.Progress, 0, max) : 0;
   if (this->value() != value) setValue(value);
   if (g.Color != color_) {
     color_ = g.Color;

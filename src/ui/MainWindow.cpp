@@ -80,7 +80,7 @@ TKorvel200STxPrg::TKorvel200STxPrg(AppState& app, QWidget* parent)
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
   timer1_->setInterval(10);
-  connect(timer1_, &QTimer::timeout, this, [this] { Tick1(); });
+  connect(timer1_, &QTimer::timeout, this, [this] { Timer1Tick(); });
   timer2_ = new QTimer(this);
   timer2_->setObjectName("Timer2");
   timer2_->setInterval(100);
@@ -253,7 +253,7 @@ void TKorvel200STxPrg::SetTimer2Enabled(bool on) {
 
 bool TKorvel200STxPrg::Timer2Enabled() const { return timer2_->isActive(); }
 
-void TKorvel200STxPrg::Tick1() {
+void TKorvel200STxPrg::Timer1Tick() {
   if (OnTimer1) OnTimer1();
   chipPage_->RefreshGauges();
 }

@@ -48,6 +48,8 @@ class TKorvel200STxPrg : public QMainWindow {
   // "退出": also what SIGINT and SIGTERM do.
   void ExitClick();
 
+  // What Timer1 does every 10 ms: the engine's hook, then the gauges.
+  void Timer1Tick();
   void SetTimer2Enabled(bool on);
   bool Timer2Enabled() const;
   void ShowAbout();
@@ -72,7 +74,6 @@ class TKorvel200STxPrg : public QMainWindow {
   void BuildStatusBar();
   QWidget* BuildHexTab(const char* name, const char* viewName, QTableView*& view);
   void SetDisplayDefaults();
-  void Tick1();
   void CenterOnScreen();
 
   AppState& app_;
