@@ -102,17 +102,6 @@ void ControlBinder::Bind(QLineEdit* edit, EditState& state) {
   });
 }
 
-void ControlBinder::Bind(QLineEdit* edit, std::string& text) {
-  refreshers_.push_back([edit, &text] {
-    QSignalBlocker block(edit);
-    if (edit->text() != Q(text)) edit->setText(Q(text));
-  });
-  connect(edit, &QLineEdit::textEdited, this, [this, edit, &text](const QString& t) {
-    text = S(t);
-    Input(edit);
-  });
-}
-
 void ControlBinder::Bind(QComboBox* combo, std::vector<std::string>& items, std::string& text) {
   refreshers_.push_back([combo, &items, &text] {
     QSignalBlocker block(combo);

@@ -32,7 +32,6 @@ class ControlBinder : public QObject {
   void Bind(QSpinBox* spin, QLabel* caption, SpinEditState& state);
   void Bind(QGroupBox* group, QButtonGroup* buttons, RadioGroupState& state);
   void Bind(QLineEdit* edit, EditState& state);
-  void Bind(QLineEdit* edit, std::string& text);
   void Bind(QComboBox* combo, std::vector<std::string>& items, std::string& text);
   void Bind(QLabel* label, std::string& text);
   // Toolbar and other buttons; what a click does is the window's business.
