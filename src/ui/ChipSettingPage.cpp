@@ -87,7 +87,7 @@ ChipSettingPage::ChipSettingPage(AppState& app, ControlBinder& binder,
   BuildChipGroup();
   BuildOptions();
 
-  pageControlSet_ = Place(new QTabWidget(this), "PageControlSet", 6, 234, 436, 196);
+  pageControlSet_ = Place(new QTabWidget(this), "PageControlSet", 6, 234, 436, 192);
   const char* tabNames[3] = {"TabSheetSN", "TabSheetCount", "TabSheetSignal"};
   const char* tabTitles[3] = {"序列号设置", "数量设置和芯片检测", "信号输出控制"};
   QWidget* tabs[3];
@@ -186,7 +186,7 @@ void ChipSettingPage::BuildSignalTab(QWidget* tab) {
 
 void ChipSettingPage::BuildCommGroup() {
   MainControls& c = app_.Controls;
-  auto* group = Place(new QGroupBox(QStringLiteral("通讯配置"), this), "GroupBoxComm", 6, 434,
+  auto* group = Place(new QGroupBox(QStringLiteral("通讯配置"), this), "GroupBoxComm", 6, 430,
                       436, 60);
   auto* combo = Place(new QComboBox(group), "ComboBoxCOM", 10, 24, 230, 26);
   binder_.Bind(combo, c.ComboBoxCOMItems, c.ComboBoxCOMText);
