@@ -93,7 +93,7 @@ TKorvel200STxPrg::TKorvel200STxPrg(AppState& app, QWidget* parent)
   chipPage_->LayoutGauges(ApplyGaugeLayout(app_.Channels, app_.Flags.ChannelCount));
   binder_->Refresh();
 
-  // The menu bar lies outside the client area, as on the original platform.
+  // The client area of 908 x 589 does not count the menu bar.
   setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
 
