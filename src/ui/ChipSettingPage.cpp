@@ -1,0 +1,209 @@
+#include "ui/ChipSettingPage.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "ui/ChannelGauge.h"
+#include "ui/ControlBinder.h"
+#include "ui/InfoMemo.h"
+
+namespace korvel::ui {
+
+namespace {
+
+// Right column: InfoPanel, InfoMemo and the gauges.
+constexpr int kRightX = 450;
+constexpr int kRightWidth = 446;
+constexpr int kMemoTop = 36;
+constexpr int kGaugeHeight = 17;
+
+template <class W>
+W* Place(W* w, const char* name, int x, int y, int width, int height) {
+  if (name) w->setObjectName(QString::fromLatin1(name));
+  w->setGeometry(x, y, width, height);
+  return w;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width = 0) {
+  auto* l = new QLabel(text, parent);
+  l->move(x, y);
+  if (width) l->resize(width, l->sizeHint().height());
+  else l->adjustSize();
+  return l;
+}
+
+QCheckBox* Box(QWidget* parent, ControlBinder& binder, CheckBoxState& state, const char* name,
+               int x, int y, int width = 200) {
+  auto* b = Place(new QCheckBox(parent), name, x, y, width, 22);
+  binder.Bind(b, state);
+  return b;
+}
+
+QSpinBox* Spin(QWidget* parent, ControlBinder& binder, SpinEditState& state, const char* name,
+               int y, int labelWidth, int spinWidth) {
+  auto* caption = Label(parent, QString(), 10, y + 3, labelWidth);
+  caption->setObjectName(QStringLiteral("Label%1").arg(QString::fromLatin1(name)));
+  auto* s = Place(new QSpinBox(parent), name, 10 + labelWidth, y, spinWidth, 24);
+  s->setAlignment(Qt::AlignRight);
+  binder.Bind(s, caption, state);
+  return s;
+}
+
+QGroupBox* Radios(QWidget* parent, ControlBinder& binder, RadioGroupState& state,
+                  const char* name, int x, int y, int width, int rowHeight) {
+  const int rows = static_cast<int>(state.Items.size());
+  auto* group = Place(new QGroupBox(parent), name, x, y, width, 24 + rows * rowHeight);
+  auto* buttons = new QButtonGroup(group);
+  for (int i = 0; i < rows; ++i) {
+    auto* r = Place(new QRadioButton(group), nullptr, 10, 20 + i * rowHeight, width - 16, 20);
+    buttons->addButton(r, i);
+  }
+  binder.Bind(group, buttons, state);
+  return group;
+}
+
+QLineEdit* Edit(QWidget* parent, ControlBinder& binder, EditState& state, const char* name,
+                int x, int y, int width) {
+  auto* e = Place(new QLineEdit(parent), name, x, y, width, 24);
+  binder.Bind(e, state);
+  return e;
+}
+
+}  // namespace
+
+ChipSettingPage::ChipSettingPage(AppState& app, ControlBinder& binder,
+                                 std::function<void(const std::string&)> onButton,
+                                 QWidget* parent)
+    : QWidget(parent), app_(app), binder_(binder), onButton_(std::move(onButton)) {
+  setObjectName("ChipSett");
+  BuildChipGroup();
+  BuildOptions();
+
+  pageControlSet_ = Place(new QTabWidget(this), "PageControlSet", 6, 234, 436, 192);
+  const char* tabNames[3] = {"TabSheetSN", "TabSheetCount", "TabSheetSignal"};
+  const char* tabTitles[3] = {"序列号设置", "数量设置和芯片检测", "信号输出控制"};
+  QWidget* tabs[3];
+  for (int i = 0; i < 3; ++i) {
+    tabs[i] = new QWidget;
+    tabs[i]->setObjectName(QString::fromLatin1(tabNames[i]));
+    pageControlSet_->addTab(tabs[i], QString::fromUtf8(tabTitles[i]));
+  }
+  BuildSerialTab(tabs[0]);
+  BuildCountTab(tabs[1]);
+  BuildSignalTab(tabs[2]);
+  BuildCommGroup();
+
+  auto* info = Place(new QLabel(this), "InfoPanel", kRightX, 4, kRightWidth, 28);
+  info->setFrameShape(QFrame::Panel);
+  info->setFrameShadow(QFrame::Sunken);
+  info->setAlignment(Qt::AlignCenter);
+  QFont bold = CjkFont(15);
+  bold.setBold(true);
+  info->setFont(bold);
+  info->setStyleSheet(QStringLiteral("color: red;"));
+  binder_.Bind(info, app_.Controls.InfoPanelCaption);
+
+  memo_ = new InfoMemo(app_.Log, this);
+  memo_->setGeometry(kRightX, kMemoTop, kRightWidth, GaugeLayoutFor(kChannelCount).MemoHeight);
+  for (int i = 0; i < kChannelCount; ++i) {
+    gauges_[i] = new ChannelGauge(i, this);
+    gauges_[i]->setGeometry(kRightX, GaugeLayoutFor(kChannelCount).Tops[i], kRightWidth,
+                            kGaugeHeight);
+  }
+}
+
+void ChipSettingPage::BuildChipGroup() {
+  auto* group = Place(new QGroupBox(QStringLiteral("芯片设置"), this), "GroupBoxChip", 6, 2,
+                      436, 86);
+  Label(group, QStringLiteral("芯片型号："), 10, 26);
+  auto* name = Place(new QLineEdit(group), "MCUNameEdit", 84, 22, 214, 24);
+  name->setReadOnly(true);
+  auto* dev = Place(new QPushButton(QStringLiteral("选择芯片..."), group), "DevButton", 306, 21,
+                    120, 26);
+  connect(dev, &QPushButton::clicked, this, [this] { onButton_("DevButton"); });
+  Label(group, QStringLiteral("Flash: "), 10, 58)->setObjectName("LabelFlash");
+  Label(group, QStringLiteral("----"), 84, 58, 110)->setObjectName("lbFlashSize");
+  Label(group, QStringLiteral("Data EEP: "), 200, 58)->setObjectName("LabelEep");
+  Label(group, QStringLiteral("----"), 290, 58, 130)->setObjectName("lbEEPSize");
+}
+
+void ChipSettingPage::BuildOptions() {
+  MainControls& c = app_.Controls;
+  auto* group = Place(new QGroupBox(QStringLiteral("编程选项"), this), "GroupBoxOpt", 6, 92,
+                      436, 138);
+  Radios(group, binder_, c.RadioGrpSpdF, "RadioGrpSpdF", 8, 16, 118, 20);
+  Radios(group, binder_, c.RadioGpVolt, "RadioGpVolt", 134, 16, 100, 20);
+  Box(group, binder_, c.ChkBoxIgnOptB, "ChkBoxIgnOptB", 244, 22);
+  Box(group, binder_, c.EnWrtEep, "EnWrtEep", 244, 48);
+  Box(group, binder_, c.VfyChkBox, "VfyChkBox", 244, 74);
+  Box(group, binder_, c.ChkBoxNotBlk, "ChkBoxNotBlk", 10, 108, 400);
+}
+
+void ChipSettingPage::BuildSerialTab(QWidget* tab) {
+  MainControls& c = app_.Controls;
+  Box(tab, binder_, c.CheckBoxSN, "CheckBoxSN", 10, 6)
+      ->setToolTip(QStringLiteral("序列号只存储于Flash区域！"));
+  Box(tab, binder_, c.ChkBoxSNDP, "ChkBoxSNDP", 230, 6);
+  Label(tab, QStringLiteral("序列号："), 10, 38);
+  Edit(tab, binder_, c.SNEdit, "SNEdit", 76, 34, 130);
+  Label(tab, QStringLiteral("步长："), 230, 38);
+  Edit(tab, binder_, c.GainEdit, "GainEdit", 280, 34, 70);
+  Label(tab, QStringLiteral("地址："), 10, 68);
+  Edit(tab, binder_, c.AddrEdit, "AddrEdit", 76, 64, 130);
+  Box(tab, binder_, c.ChkBoxPCSN, "ChkBoxPCSN", 230, 65);
+  Box(tab, binder_, c.SNOrderChk, "SNOrderChk", 10, 96);
+  Box(tab, binder_, c.ChkBoxStrSN, "ChkBoxStrSN", 230, 96);
+  auto* cfg = Place(new QPushButton(tab), "ButtonCfgSN", 10, 126, 196, 28);
+  binder_.Bind(cfg, c.ButtonCfgSN);
+  connect(cfg, &QPushButton::clicked, this, [this] { onButton_("ButtonCfgSN"); });
+}
+
+void ChipSettingPage::BuildCountTab(QWidget* tab) {
+  MainControls& c = app_.Controls;
+  Box(tab, binder_, c.ChkBoxAuto, "ChkBoxAuto", 10, 6);
+  Spin(tab, binder_, c.SpinEditIn, "SpinEditIn", 32, 180, 100);
+  Spin(tab, binder_, c.SpinEditOut, "SpinEditOut", 62, 180, 100);
+  Box(tab, binder_, c.CheckBoxCtrl, "CheckBoxCtrl", 10, 96);
+  Spin(tab, binder_, c.SpinEditNum, "SpinEditNum", 124, 180, 130);
+}
+
+void ChipSettingPage::BuildSignalTab(QWidget* tab) {
+  MainControls& c = app_.Controls;
+  Radios(tab, binder_, c.RadioGrpRST, "RadioGrpRST", 8, 4, 190, 20);
+  Box(tab, binder_, c.ChkBoxVDD, "ChkBoxVDD", 214, 12, 210);
+  Box(tab, binder_, c.CheckBoxRun, "CheckBoxRun", 214, 40, 210);
+  Spin(tab, binder_, c.SpinEditVddTim, "SpinEditVddTim", 98, 160, 90);
+  Spin(tab, binder_, c.SpinEditRstTim, "SpinEditRstTim", 128, 160, 90);
+}
+
+void ChipSettingPage::BuildCommGroup() {
+  MainControls& c = app_.Controls;
+  auto* group = Place(new QGroupBox(QStringLiteral("通讯配置"), this), "GroupBoxComm", 6, 430,
+                      436, 60);
+  auto* combo = Place(new QComboBox(group), "ComboBoxCOM", 10, 24, 230, 26);
+  binder_.Bind(combo, c.ComboBoxCOMItems, c.ComboBoxCOMText);
+  auto* find = Place(new QPushButton(QStringLiteral("查找并连接设备"), group), "BitBtnFindDev",
+                     252, 23, 174, 28);
+  connect(find, &QPushButton::clicked, this, [this] { onButton_("BitBtnFindDev"); });
+}
+
+void ChipSettingPage::ShowFirstSettingsTab() { pageControlSet_->setCurrentIndex(0); }
+
+void ChipSettingPage::LayoutGauges(const GaugeLayout& layout) {
+  memo_->resize(memo_->width(), layout.MemoHeight);
+  RefreshGauges();
+}
+
+void ChipSettingPage::RefreshGauges() {
+  for (int i = 0; i < kChannelCount; ++i) gauges_[i]->Mirror(app_.Channels[i].Gauge);
+}
+
+}  // namespace korvel::ui

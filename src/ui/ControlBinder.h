@@ -1,0 +1,62 @@
+#pragma once
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Controls.h"
+#include "app/MainControls.h"
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace korvel::ui {
+
+// Keeps widgets and the controls model in step both ways: Refresh() copies
+// the model into the widgets without raising their change signals, and
+// operator input is written into the model, the enabling rules run, and
+// every listener of the model is told.
+class ControlBinder : public QObject {
+  Q_OBJECT
+ public:
+  explicit ControlBinder(MainControls& controls, QObject* parent = nullptr);
+
+  void Bind(QCheckBox* box, CheckBoxState& state);
+  void Bind(QSpinBox* spin, QLabel* caption, SpinEditState& state);
+  void Bind(QGroupBox* group, QButtonGroup* buttons, RadioGroupState& state);
+  void Bind(QLineEdit* edit, EditState& state);
+  void Bind(QComboBox* combo, std::vector<std::string>& items, std::string& text);
+  void Bind(QLabel* label, std::string& text);
+  // Toolbar and other buttons; what a click does is the window's business.
+  void Bind(QAbstractButton* button, ActionState& state);
+  void Bind(QAction* action, ActionState& state);
+
+  // Anything else that mirrors the model on refresh.
+  void Add(std::function<void()> refresher) { refreshers_.push_back(std::move(refresher)); }
+
+  void Refresh();
+
+  // Called after operator input reached the model, with the control's form
+  // name, before the model's listeners are told. Later work hangs the
+  // controls' click handlers here.
+  std::function<void(const std::string& name)> OnInput;
+
+ private:
+  void Input(QObject* widget);
+
+  MainControls& controls_;
+  std::vector<std::function<void()>> refreshers_;
+  bool refreshing_ = false;
+};
+
+QString Q(const std::string& s);
+std::string S(const QString& s);
+
+}  // namespace korvel::ui

@@ -1,0 +1,30 @@
+#pragma once
+#include "app/OperatorPrompts.h"
+
+class QWidget;
+
+namespace korvel::ui {
+
+// Real dialogs for the operator. On a platform nobody can see (offscreen,
+// minimal) a modal box would wait for ever, so there the prompts are
+// printed on standard error and answered by the unattended rule.
+class QtOperatorPrompts : public OperatorPrompts {
+ public:
+  explicit QtOperatorPrompts(QWidget* parent = nullptr);
+
+  PromptButton Message(PromptKind kind, const std::string& text,
+                       const std::vector<PromptButton>& buttons = {}) override;
+  void Beep() override;
+  std::optional<std::string> OpenFileName(const FileDialogSpec& spec) override;
+  std::optional<std::string> SaveFileName(const FileDialogSpec& spec) override;
+
+  void SetParent(QWidget* parent) { parent_ = parent; }
+  bool Unattended() const { return unattended_; }
+
+ private:
+  QWidget* parent_;
+  bool unattended_;
+  RecordingPrompts rule_;
+};
+
+}  // namespace korvel::ui
