@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/JobSettings.h"
+#include "optionbytes/OptionDefaults.h"
 #include "target/ChipInfo.h"
 
 namespace korvel {
@@ -35,7 +36,6 @@ struct JobView {
 };
 
 // Which family default table rides in the job header and in chip commands.
-enum class DefaultTableKind { L4, G0x0, G0x1, G4Small, G4Large };
 DefaultTableKind HeaderDefaultTable(const ChipInfo& chip);
 
 // The image offset of a main-buffer address for the job: STM32 addresses

@@ -21,6 +21,7 @@ bool OperationDispatch::Require(bool condition, const char* message) {
 }
 
 int OperationDispatch::StartAll(void (StepMachine::*starter)(int)) {
+  if (hooks_.JobReady) hooks_.JobReady();
   int started = 0;
   for (int ch = 0; ch < app_.Flags.ChannelCount && ch < kChannelCount; ++ch) {
     ChannelState& c = app_.Channels[ch];
@@ -105,6 +106,7 @@ bool OperationDispatch::StartChannel1(const Channel1Start& how, void (StepMachin
   if (!how.CaptureFirst && !Capture()) return false;
   c.RxCount = 0;
   if (hooks_.ClearReceive) hooks_.ClearReceive(0);
+  if (hooks_.JobReady) hooks_.JobReady();
   if (how.BlankLineFirst) app_.Log.Append("");
   if (how.Text) app_.Log.HostLine(how.Text);
   (steps_.*starter)(0);

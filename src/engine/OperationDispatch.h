@@ -19,6 +19,9 @@ struct DispatchHooks {
   std::function<void()> FocusToolbar;
   // Drops what a channel's receive path holds before a new operation.
   std::function<void(int channel)> ClearReceive;
+  // The settings are captured and the checks passed: the job the requests
+  // carry is taken now, before the first channel starts.
+  std::function<void()> JobReady;
 };
 
 // Every operation the operator starts from the toolbar, the menus and the

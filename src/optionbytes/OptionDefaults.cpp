@@ -160,4 +160,16 @@ void FillComplements(OptionBuffer& b, const ChipInfo& chip, bool stm32) {
   FillComplements(b, OptionFamilyOf(chip, stm32).Complements);
 }
 
+OptionBuffer DefaultTableImage(DefaultTableKind kind) {
+  OptionBuffer b{};
+  switch (kind) {
+    case DefaultTableKind::L4: CopyTable(b, kL4); break;
+    case DefaultTableKind::G0x0: CopyTable(b, kG0x0); break;
+    case DefaultTableKind::G0x1: CopyTable(b, kG0x1); break;
+    case DefaultTableKind::G4Small: CopyTable(b, kG4Small); break;
+    case DefaultTableKind::G4Large: CopyTable(b, kG4Large); break;
+  }
+  return b;
+}
+
 }  // namespace korvel

@@ -12,4 +12,9 @@ void ResetOptionBuffer(OptionBuffer& buffer, const ChipInfo& chip, bool stm32);
 void FillComplements(OptionBuffer& buffer, const ChipInfo& chip, bool stm32);
 void FillComplements(OptionBuffer& buffer, ComplementRule rule);
 
+// The family default tables that also travel, whole, in the job header and
+// in every chip command.
+enum class DefaultTableKind { L4, G0x0, G0x1, G4Small, G4Large };
+OptionBuffer DefaultTableImage(DefaultTableKind kind);
+
 }  // namespace korvel

@@ -1,5 +1,7 @@
 #include "optionbytes/OptionFile.h"
 
+#include "target/ImageLoading.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -30,15 +32,6 @@ FileDialogSpec OptionSaveDialog() {
   return spec;
 }
 
-std::string UpperExtension(const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of('/');
-  const std::size_t dot = fileName.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string ext = fileName.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return ext;
-}
 
 void LoadOptionByteFileCommand(OptionContext& ctx) {
   if (!ctx.Flags.ChipSelected) {
@@ -79,14 +72,14 @@ void LoadOptionFile(OptionContext& ctx, const std::string& fileName) {
   const std::string ext = UpperExtension(fileName);
   const ImageRegion region{OptionFamilyOf(ctx.Chip, stm32).FileBase, ctx.Buffer};
   std::string problem;
-  if (ext == ".HEX" || ext == ".S19") {
-    const ImageLoadResult r = ext == ".HEX" ? ReadIntelHexFile(fileName, {&region, 1})
+  if (ext == "HEX" || ext == "S19") {
+    const ImageLoadResult r = ext == "HEX" ? ReadIntelHexFile(fileName, {&region, 1})
                                             : ReadSRecordFile(fileName, {&region, 1});
     problem = r.Summary();
-  } else if (ext == ".BIN") {
+  } else if (ext == "BIN") {
     const BinaryLoadResult r = ReadBinaryFile(fileName, ctx.Buffer, 0);
     if (!r.Opened) problem = r.OpenError;
-  } else if (ext == ".FRB") {
+  } else if (ext == "FRB") {
     const FrbResult r = ReadFrbFile(fileName, ctx.Buffer);
     if (!r.Opened) problem = r.Error;
   }

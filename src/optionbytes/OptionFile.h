@@ -38,7 +38,5 @@ inline constexpr std::size_t kFrbImageThreshold = 60000;
 // writing failed (the failure is logged).
 bool SaveOptionByteCommand(OptionContext& ctx, uint16_t& optSum, uint16_t& optCrc);
 
-// Upper-cased extension with its dot ("" when the name has none).
-std::string UpperExtension(const std::string& fileName);
 
 }  // namespace korvel

@@ -20,6 +20,8 @@ class QtOperatorPrompts : public OperatorPrompts {
 
   void SetParent(QWidget* parent) { parent_ = parent; }
   bool Unattended() const { return unattended_; }
+  // An unattended run answers every prompt by rule, also on a display.
+  void SetUnattended(bool on) { unattended_ = unattended_ || on; }
 
  private:
   QWidget* parent_;

@@ -2,13 +2,41 @@
 #include <QApplication>
 #include <QDir>
 #include <iostream>
+#include <memory>
 
 #include "app/Clock.h"
 #include "app/Startup.h"
+#include "engine/Host.h"
+#include "serial/TComm.h"
+#include "sim/PtyUnitServer.h"
+#include "sim/UnitFaults.h"
+#include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/QtOperatorPrompts.h"
 #include "ui/QtUiDispatcher.h"
 #include "ui/StopSignals.h"
+
+namespace {
+
+// --simulate N: the units on pseudo-terminals of our own, served on their
+// own thread; the host talks to them through real serial links.
+std::unique_ptr<korvel::PtyUnitServer> StartSimulation(const korvel::CommandLine& cmd) {
+  if (cmd.Simulate == 0) return nullptr;
+  std::string error;
+  auto faults = korvel::ParseUnitFaults(cmd.SimulateFaults, error);
+  if (!faults) {
+    std::cerr << "korvelst: " << error << "\n";
+    std::exit(64);
+  }
+  auto units = std::make_unique<korvel::PtyUnitServer>(cmd.Simulate, *faults);
+  if (!units->Start(error)) {
+    std::cerr << "korvelst: cannot start the simulated units: " << error << "\n";
+    std::exit(1);
+  }
+  return units;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Usage and argument errors need no display, so they come before Qt.
@@ -27,19 +55,33 @@ int main(int argc, char** argv) {
   if (auto code = korvel::CommandLineExit(parsed, "korvelst", std::cout, std::cerr)) return *code;
   const korvel::CommandLine& cmd = parsed.Line;
 
+  std::unique_ptr<korvel::PtyUnitServer> units = StartSimulation(cmd);
+
   korvel::SystemClock clock;
-  korvel::AppState app(clock);
-  if (cmd.EchoLog) korvel::EchoLog(app.Log, std::cout);
-
   korvel::ui::QtUiDispatcher dispatcher;
-  korvel::ui::TKorvel200STxPrg window(app);
-  korvel::ui::QtOperatorPrompts prompts(&window);
+  korvel::ui::QtOperatorPrompts prompts;
+  prompts.SetUnattended(!cmd.Run.empty());
 
-  // The subsystems' steps join the window's own; the engine fills its hooks.
+  korvel::HostOptions options;
+  options.Links = [&dispatcher](int) { return std::make_unique<korvel::TComm>(dispatcher); };
+  if (units) options.ExplicitPorts = units->SlavePaths();
+  korvel::Host host(clock, prompts, std::move(options));
+  if (cmd.EchoLog) korvel::EchoLog(host.App.Log, std::cout);
+
+  korvel::ui::TKorvel200STxPrg window(host.App);
+  prompts.SetParent(&window);
+  korvel::ui::WireHost(window, host);
+
+  int exitCode = 0;
   korvel::StartupHooks hooks = window.WindowStartupHooks();
-  window.SetShutdownHooks([&app] { korvel::CloseOpenPorts(app.Channels, app.Log); }, {});
   window.OnFirstShow = [&] {
-    korvel::RunFormShow(app, prompts, cmd, QDir::currentPath().toStdString(), hooks);
+    host.FormShow(cmd, QDir::currentPath().toStdString(), hooks);
+    host.StartUnattended(cmd, [&](int code) {
+      exitCode = code;
+      window.ExitClick();
+    });
+    // A run without --exit stays open; one that could not start and must
+    // not wait for anybody has already asked to close.
   };
 
   korvel::ui::StopSignals stop;
@@ -47,8 +89,10 @@ int main(int argc, char** argv) {
                    [&window](int) { window.ExitClick(); });
   // Closing the main window ends the program, also from inside a dialog.
   QObject::connect(&window, &korvel::ui::TKorvel200STxPrg::closed, &qapp,
-                   [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+                   [&exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
 
   window.show();
-  return qapp.exec();
+  const int code = qapp.exec();
+  if (units) units->Stop();
+  return code;
 }

@@ -1,4 +1,5 @@
 #include "optionbytes/OptionFile.h"
+#include "target/ImageLoading.h"
 
 #include <cstring>
 
@@ -125,7 +126,7 @@ TEST_F(OptionFileTest, UnknownExtensionLeavesTheFillWithComplements) {
             Hex(Expected(0xFF, {{0, "FF 00 FF 00 FF 00 FF 00 FF 00 FF 00 FF 00 FF 00"}})));
   EXPECT_EQ(Log.Lines().size(), 3u);
   EXPECT_EQ(UpperExtension("/a.b/name"), "");
-  EXPECT_EQ(UpperExtension("x.s19"), ".S19");
+  EXPECT_EQ(UpperExtension("x.s19"), "S19");
 }
 
 TEST_F(OptionFileTest, SaveWritesPlainBinaryAndTheCheckValues) {

@@ -14,11 +14,6 @@
 
 namespace {
 
-int argc = 1;
-char arg0[] = "ui_target_tests";
-char* argv[] = {arg0, nullptr};
-QApplication app(argc, argv);
-
 template <class W>
 W* Find(QWidget& parent, const char* name) {
   auto* w = parent.findChild<W*>(name);

@@ -14,13 +14,6 @@
 namespace korvel {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "ui_views_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
 
 ChipInfo Stm32(uint32_t kb) {
   ChipInfo c;
@@ -30,7 +23,6 @@ ChipInfo Stm32(uint32_t kb) {
 }
 
 TEST(HexViewModel, ShowsTheBuffersThroughTheModel) {
-  App();
   MemoryBuffers buffers;
   ChipInfo chip = Stm32(2048);
   HexViewModel model([&] { return FlashViewLayout(chip, buffers); });
@@ -50,7 +42,6 @@ TEST(HexViewModel, ShowsTheBuffersThroughTheModel) {
 }
 
 TEST(HexViewModel, GridWidthsAsTheWindowNeeds) {
-  App();
   MemoryBuffers buffers;
   ChipInfo chip = Stm32(64);
   HexViewModel model([&] { return FlashViewLayout(chip, buffers); });
@@ -65,7 +56,6 @@ TEST(HexViewModel, GridWidthsAsTheWindowNeeds) {
 }
 
 TEST(FormOfsAddr, ReturnsTheTextOnOkAndNothingOtherwise) {
-  App();
   FormOfsAddr form;
   EXPECT_EQ(form.objectName(), "TFormOfsAddr");
   QTimer::singleShot(0, &form, [&] {

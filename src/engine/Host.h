@@ -1,0 +1,119 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/CommandLine.h"
+#include "app/OperatorPrompts.h"
+#include "app/Startup.h"
+#include "engine/HostRequests.h"
+#include "engine/JobView.h"
+#include "engine/OperationDispatch.h"
+#include "engine/RandomSource.h"
+#include "engine/StepMachine.h"
+#include "engine/UnattendedRun.h"
+#include "logging/LogConfig.h"
+#include "logging/LogFiles.h"
+#include "optionbytes/OptionBuffer.h"
+#include "protocol/ChannelHost.h"
+#include "target/ChipChange.h"
+#include "target/ChipInfo.h"
+#include "target/ImageJob.h"
+#include "target/MemoryBuffers.h"
+
+namespace korvel {
+
+class PortEnumerator;
+
+struct HostOptions {
+  // Makes the link of a channel (TComm on real ports; tests plug others).
+  ChannelHost::LinkFactory Links;
+  // Ports to use instead of ConfigTqz.ini and the enumeration (--simulate).
+  std::optional<std::vector<std::string>> ExplicitPorts;
+  PortEnumerator* Enumerator = nullptr;
+};
+
+// What the window (or the headless loop) does for the host.
+struct HostWindowHooks {
+  std::function<void()> FocusToolbar;
+  // Closes the main window; closing ends the program through Shutdown().
+  std::function<void()> CloseWindow;
+  ImageViewHooks Views;
+};
+
+// The whole program without its window: the process-wide job, the ten
+// channels and everything that runs on the UI thread between them. The Qt
+// window, the headless command-line mode and the end-to-end tests all drive
+// this one object, and only from the UI thread.
+class Host {
+ public:
+  Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options);
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  AppState App;
+  ChipInfo Chip;
+  MemoryBuffers Buffers;
+  OptionBuffer Options{};
+  LogConfigForm LogConfig;
+  HostWindowHooks Window;
+
+  ChannelHost& Channels() { return *channels_; }
+  OperationDispatch& Operations() { return *dispatch_; }
+  StepMachine& Steps() { return *steps_; }
+  ImageJob& Images() { return *images_; }
+  ChipChangeContext ChipContext();
+  OperatorPrompts& Prompts() { return prompts_; }
+
+  // Start-up, in the window's order; the window adds its own steps.
+  void FormShow(const CommandLine& cmd, const std::string& currentDir, StartupHooks windowSteps);
+  void OnTimer1Tick();
+  // Returns false when Timer2 is to stop.
+  bool OnTimer2Tick();
+  // The window closes: ports, then the shutdown log.
+  void Shutdown();
+  // The log writer's turn at shutdown.
+  void FinishLog();
+
+  // Chooses a chip by its listed name as the chip dialog's OK would;
+  // returns the error text for a name that is in no list.
+  std::optional<std::string> SelectChipByName(const std::string& name);
+  // Loads an object file as "&Load Object File" (first) or "加载更多数据"
+  // (later files) would, without a dialog. Returns the error text when the
+  // file could not be read or had bad records.
+  std::optional<std::string> LoadObjectFileByName(const std::string& path, bool first);
+
+  // Starts the --chip/--load/--run run; false when the command line does
+  // not ask for one. The run quits through quit(exitCode).
+  bool StartUnattended(const CommandLine& cmd, std::function<void(int)> quit);
+  UnattendedRun* Unattended() { return unattended_.get(); }
+
+  // The job as the requests see it, taken from the buffers and settings.
+  void RefreshJob();
+  const JobView& Job() const { return job_; }
+
+ private:
+  CaptureChip CaptureContext() const;
+  void OnAllDevicesFound();
+  void CheckCommandLineExit();
+
+  OperatorPrompts& prompts_;
+  JobView job_;
+  StdRandomSource random_;
+  std::unique_ptr<ChannelHost> channels_;
+  std::unique_ptr<HostRequests> requests_;
+  std::unique_ptr<StepMachine> steps_;
+  std::unique_ptr<OperationDispatch> dispatch_;
+  std::unique_ptr<ImageJob> images_;
+  std::unique_ptr<LogFiles> logFiles_;
+  std::unique_ptr<UnattendedRun> unattended_;
+  OptionBuffer defaultTable_{};
+  CommandLine cmd_;
+  bool resultWritten_ = false;
+};
+
+}  // namespace korvel

@@ -1,0 +1,123 @@
+#include "ui/HostWiring.h"
+
+#include <QTableView>
+
+#include "engine/Host.h"
+#include "optionbytes/OptionContext.h"
+#include "optionbytes/OptionDisplay.h"
+#include "optionbytes/OptionEditorDispatch.h"
+#include "optionbytes/OptionFile.h"
+#include "target/HexViewLayout.h"
+#include "target/ImageCommands.h"
+#include "ui/MainWindow.h"
+#include "ui/target/ChipSelectForm.h"
+#include "ui/views/FormOfsAddr.h"
+#include "ui/views/HexViewModel.h"
+
+namespace korvel::ui {
+
+namespace {
+
+void WireViews(TKorvel200STxPrg& window, Host& host) {
+  auto* flash = new HexViewModel([&host] { return FlashViewLayout(host.Chip, host.Buffers); }, &window);
+  auto* data = new HexViewModel([&host] { return DataViewLayout(host.Chip, host.Buffers); }, &window);
+  window.HexViewer()->setModel(flash);
+  window.EEPDataView()->setModel(data);
+  SetUpHexGrid(*window.HexViewer(), 70);
+  SetUpHexGrid(*window.EEPDataView(), 73);
+  host.Window.Views.FlashViewChanged = [flash] { flash->Rebuild(); };
+  host.Window.Views.DataViewChanged = [data] { data->Rebuild(); };
+}
+
+void WireOperations(TKorvel200STxPrg& window, Host& host) {
+  OperationDispatch& ops = host.Operations();
+  auto gang = [&window](const char* button, const char* menu, std::function<void()> fn) {
+    window.SetActionHandler(button, fn);
+    window.SetActionHandler(menu, fn);
+  };
+  gang("SpdBtnDownLoad", "Download1", [&ops] { ops.Download(); });
+  gang("SpdBtnBlankChk", "BlankCheck1", [&ops] { ops.BlankCheck(); });
+  gang("SpdBtnErase", "EraseChip1", [&ops] { ops.Erase(); });
+  gang("SpdBtnProg", "Programming1", [&ops] { ops.Program(); });
+  gang("SpdBtnVerify", "Verification1", [&ops] { ops.Verify(); });
+  gang("SpdBtnWrtOPB", "WriteOptionByte1", [&ops] { ops.WriteOptionBytes(); });
+  window.AutoEntry = [&ops] { ops.Auto(); };
+  window.SetActionHandler("ReadOptionByte1", [&ops] { ops.ReadOptionBytes(); });
+  window.SetActionHandler("WriteOTPMemory1", [&ops] { ops.WriteOtp(); });
+  window.SetActionHandler("VerifyOTPMemory1", [&ops] { ops.VerifyOtp(); });
+  window.SetActionHandler("ReadOTPMemory1", [&ops] { ops.ReadDataMemory(); });
+  window.SetActionHandler("ReadEEPMemory1", [&ops] { ops.ReadDataMemory(); });
+  window.SetActionHandler("WriteEEPMemory1", [&ops] { ops.WriteDataMemory(); });
+  window.SetActionHandler("ReadSTM32xChipID1", [&ops] { ops.ReadChipId(); });
+  window.SetActionHandler("ReadChipmemory1", [&ops] { ops.ReadChipMemory(); });
+  window.SetActionHandler("ReadChipCheckSum1", [&ops] { ops.ReadChipChecksum(); });
+  window.SetActionHandler("BitBtnFindDev", [&host] { host.Channels().FindDevices(); });
+}
+
+void WireFiles(TKorvel200STxPrg& window, Host& host) {
+  ImageJob& images = host.Images();
+  auto both = [&window](const char* a, const char* b, std::function<void()> fn) {
+    window.SetActionHandler(a, fn);
+    if (b) window.SetActionHandler(b, fn);
+  };
+  both("SpdBtnOpen", "LoadObjectFile1", [&images] { OpenObjectFileCommand(images); });
+  both("SpdBtnLoadMore", nullptr, [&images] { LoadMoreFilesCommand(images); });
+  both("LoadEEPDataFile1", nullptr, [&images] { LoadEepDataCommand(images); });
+  both("LoadSTM32F2xx4xxOTPdata1", nullptr, [&images] { LoadOtpDataCommand(images); });
+  both("SaveMemorytoFile1", nullptr, [&images] { SaveMemoryCommand(images); });
+  both("SaveEEPData1", nullptr, [&images] { SaveEepDataCommand(images); });
+  both("SaveOTPDatatoFile1", nullptr, [&images] { SaveOtpDataCommand(images); });
+  images.AskBinOffset = [&window](const std::string& initial) -> std::optional<std::string> {
+    FormOfsAddr dialog(&window);
+    dialog.SetText(QString::fromStdString(initial));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Text().toStdString();
+  };
+
+  auto options = [&host] {
+    return OptionContext{host.Options, host.Chip, host.App.Flags, host.App.Log, host.Prompts()};
+  };
+  both("LoadOptionByteFile1", nullptr, [options] {
+    OptionContext ctx = options();
+    LoadOptionByteFileCommand(ctx);
+  });
+  both("SaveOptionByte1", nullptr, [options, &host] {
+    OptionContext ctx = options();
+    SaveOptionByteCommand(ctx, host.Buffers.OptSum, host.Buffers.OptCrc);
+  });
+  both("ShowOptionByte1", nullptr, [&host] {
+    ShowOptionByteCommand(host.App.Log, host.Options, host.Chip, host.App.Flags.Stm32Family);
+  });
+  both("BitBtnOptCfg", nullptr, [options, &host] {
+    OptionContext ctx = options();
+    OptionEditorHooks hooks;
+    hooks.CopyProtectionToFlash = [&host](const OptionBuffer& b) {
+      CopyProtectionToFlash(host.Buffers, host.Chip, b);
+      if (host.Window.Views.FlashViewChanged) host.Window.Views.FlashViewChanged();
+    };
+    OnOptionConfigClicked(ctx, hooks);
+  });
+
+  auto* chipDialog = new TCHipSelectForm(&window);
+  both("DevButton", nullptr, [chipDialog, &host] {
+    ChipChangeContext ctx = host.ChipContext();
+    RunChipDialog(*chipDialog, ctx);
+  });
+}
+
+}  // namespace
+
+void WireHost(TKorvel200STxPrg& window, Host& host) {
+  WireViews(window, host);
+  WireOperations(window, host);
+  WireFiles(window, host);
+  window.OnTimer1 = [&host] { host.OnTimer1Tick(); };
+  window.OnTimer2 = [&window, &host] { window.SetTimer2Enabled(host.OnTimer2Tick()); };
+  host.Window.CloseWindow = [&window] { window.close(); };
+  host.Window.FocusToolbar = [&window] {
+    if (auto* panel = window.findChild<QWidget*>("PanelBtns")) panel->setFocus();
+  };
+  window.SetShutdownHooks([&host] { host.Channels().CloseAllPorts(); }, [&host] { host.FinishLog(); });
+}
+
+}  // namespace korvel::ui
