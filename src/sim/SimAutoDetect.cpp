@@ -35,25 +35,25 @@ std::vector<std::array<uint8_t, 8>> ChipRunFrames(const SimJob& job, bool chipHa
                                                   uint8_t failResult) {
   const SimChipLayout& l = job.Layout;
   std::vector<std::array<uint8_t, 8>> frames;
-  frames.push_back(ProgressFrame(kPhaseInit));
-  if (l.Stm32) frames.push_back(ProgressFrame(kPhaseBlank));
-  if (chipHasData) frames.push_back(ProgressFrame(kPhaseErase));
+  frames.push_back(ProgressFrame(kRunInit));
+  if (l.Stm32) frames.push_back(ProgressFrame(kRunBlank));
+  if (chipHasData) frames.push_back(ProgressFrame(kRunErase));
   // A handful of gauge steps per chip, in whole 4 KB blocks.
   const uint16_t total = l.FlashSizeKB;
   const uint16_t step = static_cast<uint16_t>(std::max(4, (total / 8 + 3) / 4 * 4));
   for (uint32_t done = 0; done < total; done += step)
-    frames.push_back(ProgressFrame(kPhaseMain, 0, static_cast<uint16_t>(done), total));
+    frames.push_back(ProgressFrame(kRunMain, 0, static_cast<uint16_t>(done), total));
   const bool second = HasSecondData(job);
   const uint16_t secondKB = static_cast<uint16_t>((l.SecondSize + 1023) / 1024);
-  if (second) frames.push_back(ProgressFrame(kPhaseEep, 0, 0, secondKB));
-  frames.push_back(ProgressFrame(kPhaseVerifyMain));
+  if (second) frames.push_back(ProgressFrame(kRunEep, 0, 0, secondKB));
+  frames.push_back(ProgressFrame(kRunVerifyMain));
   if (fails) {
-    frames.push_back(ProgressFrame(kPhaseDone, failResult));
+    frames.push_back(ProgressFrame(kRunDone, failResult));
     return frames;
   }
-  if (second) frames.push_back(ProgressFrame(kPhaseVerifyEep));
-  if (!l.SkipOptionBytes()) frames.push_back(ProgressFrame(kPhaseOptions));
-  frames.push_back(ProgressFrame(kPhaseDone, kChipGood));
+  if (second) frames.push_back(ProgressFrame(kRunVerifyEep));
+  if (!l.SkipOptionBytes()) frames.push_back(ProgressFrame(kRunOptions));
+  frames.push_back(ProgressFrame(kRunDone, kChipGood));
   return frames;
 }
 

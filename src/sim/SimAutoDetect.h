@@ -13,15 +13,15 @@ class SimUnit;
 // Phases of a chip the unit programs on its own, as its progress frames
 // name them.
 enum SimPhase : uint8_t {
-  kPhaseInit = 0x10,
-  kPhaseBlank = 0x20,
-  kPhaseErase = 0x30,
-  kPhaseMain = 0x40,
-  kPhaseEep = 0x50,
-  kPhaseVerifyMain = 0x70,
-  kPhaseVerifyEep = 0x80,
-  kPhaseOptions = 0xA0,
-  kPhaseDone = 0xF0,
+  kRunInit = 0x10,
+  kRunBlank = 0x20,
+  kRunErase = 0x30,
+  kRunMain = 0x40,
+  kRunEep = 0x50,
+  kRunVerifyMain = 0x70,
+  kRunVerifyEep = 0x80,
+  kRunOptions = 0xA0,
+  kRunDone = 0xF0,
 };
 inline constexpr uint8_t kChipGood = 6;
 
