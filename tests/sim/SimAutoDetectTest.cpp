@@ -9,13 +9,6 @@
 namespace korvel::test {
 namespace {
 
-UnitFaults Spec(const std::string& items) {
-  std::string error;
-  auto f = ParseUnitFaults({"1:" + items}, error);
-  EXPECT_TRUE(f) << error;
-  return f ? (*f)[1] : UnitFaults{};
-}
-
 struct Timed {
   uint64_t AtUs;
   AutoProgressFrame Frame;
@@ -24,7 +17,7 @@ struct Timed {
 class SimAutoDetect : public testing::Test {
  protected:
   void Start(const std::string& spec, ChipInfo chip = Stm8S105K4(), bool stm32 = false) {
-    d = std::make_unique<SimDriver>(chip, stm32, Spec(spec));
+    d = std::make_unique<SimDriver>(chip, stm32, UnitSpec(spec));
     FillPattern(d->buffers);
     d->settings.AutoDetect = 0x0F;
     d->settings.EepEnabled = true;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/ChannelState.h"
 #include "engine/EngineFixtures.h"
 #include "engine/RandomSource.h"
@@ -131,6 +133,15 @@ struct SimDriver {
   TransferJob transfer;
   ScriptedRandomSource random{{0x1234, 0x5678, 0x9ABC, 0xDEF0, 0x42}};
 };
+
+// The faults of one unit's spec items, e.g. "delay=5,badcrc=2"; a malformed
+// spec fails the test.
+inline UnitFaults UnitSpec(const std::string& items) {
+  std::string error;
+  auto f = ParseUnitFaults({"1:" + items}, error);
+  EXPECT_TRUE(f) << error;
+  return f ? (*f)[1] : UnitFaults{};
+}
 
 // Fills the job's images with a pattern that differs per offset.
 inline void FillPattern(JobBuffers& b) {

@@ -7,13 +7,6 @@
 namespace korvel::test {
 namespace {
 
-UnitFaults Spec(const std::string& items) {
-  std::string error;
-  auto f = ParseUnitFaults({"1:" + items}, error);
-  EXPECT_TRUE(f) << error;
-  return f ? (*f)[1] : UnitFaults{};
-}
-
 // Requests after the wake-up: blank check, program block 0, read block 0,
 // erase, blank check. Returns the status of each (-1: no reply).
 std::vector<int> Script(SimDriver& d) {
@@ -38,13 +31,13 @@ TEST(SimFaults, EachFaultHasItsEffect) {
       {"garbage", {0, 6, 0, 6, 0}},
   };
   for (const auto& c : cases) {
-    SimDriver d(Stm32F103xB(), true, Spec(c.Spec));
+    SimDriver d(Stm32F103xB(), true, UnitSpec(c.Spec));
     EXPECT_EQ(Script(d), c.Statuses) << c.Spec;
   }
 }
 
 TEST(SimFaults, SilentUnitDoesNotEvenIdentify) {
-  SimDriver d(Stm32F103xB(), true, Spec("silent"));
+  SimDriver d(Stm32F103xB(), true, UnitSpec("silent"));
   Bytes out;
   d.unit.Receive(kWakeUpFrame.data(), kWakeUpFrame.size(), out);
   EXPECT_TRUE(out.empty());
@@ -52,7 +45,7 @@ TEST(SimFaults, SilentUnitDoesNotEvenIdentify) {
 
 TEST(SimFaults, FlipChangesOneByteOfTheReadBack) {
   for (const char* spec : {"flip", "flip=1234"}) {
-    SimDriver d(Stm32F103xB(), true, Spec(spec));
+    SimDriver d(Stm32F103xB(), true, UnitSpec(spec));
     FillPattern(d.buffers);
     ASSERT_EQ(d.Program(), 6);
     int differing = 0;
@@ -62,14 +55,14 @@ TEST(SimFaults, FlipChangesOneByteOfTheReadBack) {
 }
 
 TEST(SimFaults, HangupComesInTheMiddleOfAProgramming) {
-  SimDriver d(Stm32F103xB(), true, Spec("hangup=4"));
+  SimDriver d(Stm32F103xB(), true, UnitSpec("hangup=4"));
   EXPECT_EQ(d.Program(), -1);
   EXPECT_TRUE(d.unit.HungUp());
   EXPECT_EQ(d.unit.Requests(), 4);
 }
 
 TEST(SimFaults, SlowRepliesAreDueLater) {
-  SimUnit unit(Spec("delay=25"));
+  SimUnit unit(UnitSpec("delay=25"));
   unit.Receive(kWakeUpFrame.data(), kWakeUpFrame.size(), 1000);
   EXPECT_EQ(unit.NextDueUs(), 1000u + 25000u);
   Bytes out;
@@ -82,7 +75,7 @@ TEST(SimFaults, SlowRepliesAreDueLater) {
 
 TEST(SimFaults, WirePacingCountsElevenMicrosecondsPerByteBothWays) {
   SimDriver host(Stm32F103xB(), true);
-  SimUnit unit(Spec("wire"));
+  SimUnit unit(UnitSpec("wire"));
   const Bytes request = Wire(host.Block({RequestKind::ProgramMain, 0, 0}));
   const size_t reply = Wire(Bytes(11)).size();  // a status reply: 9 bytes and the check word
   // Two requests handed in at once: the second crosses after the first.
