@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -103,11 +104,18 @@ std::string PtyUnitServer::Replug(int k) {
   return path;
 }
 
+uint64_t PtyUnitServer::NowUs() const {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                   std::chrono::steady_clock::now() - epoch_)
+                                   .count());
+}
+
 void PtyUnitServer::Serve() {
   std::vector<uint8_t> buf(4096);
   for (;;) {
     std::vector<pollfd> fds;
     std::vector<Served*> who;
+    uint64_t nextDue = kNever;
     {
       std::lock_guard lock(mutex_);
       if (stop_) return;
@@ -117,27 +125,45 @@ void PtyUnitServer::Serve() {
         if (s->Master < 0) continue;
         fds.push_back({s->Master, static_cast<short>(POLLIN | (s->Out.empty() ? 0 : POLLOUT)), 0});
         who.push_back(s.get());
+        nextDue = std::min(nextDue, s->Unit->NextDueUs());
       }
     }
-    if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) return;
+    // Replies that are due later (slow units, wire pacing, progress frames)
+    // wake the loop on time without holding up the other units.
+    timespec wait{};
+    timespec* timeout = nullptr;
+    if (nextDue != kNever) {
+      const uint64_t now = NowUs();
+      const uint64_t us = nextDue > now ? nextDue - now : 0;
+      wait.tv_sec = static_cast<time_t>(us / 1000000);
+      wait.tv_nsec = static_cast<long>(us % 1000000) * 1000;
+      timeout = &wait;
+    }
+    if (ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) return;
     std::lock_guard lock(mutex_);
     if (stop_) return;
     if (fds[0].revents) {
       uint64_t v;
       [[maybe_unused]] ssize_t n = ::read(wakeFd_, &v, sizeof v);
     }
+    const uint64_t now = NowUs();
     for (size_t i = 1; i < fds.size(); ++i) {
       Served& s = *who[i];
       if (s.Master != fds[i].fd) continue;  // unplugged meanwhile
       if (fds[i].revents & POLLIN) {
         const ssize_t n = ::read(s.Master, buf.data(), buf.size());
-        if (n > 0) s.Unit->Receive(buf.data(), static_cast<size_t>(n), s.Out);
+        if (n > 0) s.Unit->Receive(buf.data(), static_cast<size_t>(n), now);
       }
+    }
+    for (auto& sp : units_) {
+      Served& s = *sp;
+      if (s.Master < 0) continue;
+      s.Unit->TakeDue(now, s.Out);
       if (!s.Out.empty()) {
         const ssize_t n = ::write(s.Master, s.Out.data(), s.Out.size());
         if (n > 0) s.Out.erase(s.Out.begin(), s.Out.begin() + n);
       }
-      if (s.Unit->HungUp() && s.Out.empty()) ClosePty(s);
+      if (s.Unit->HungUp() && s.Out.empty() && !s.Unit->HasPending()) ClosePty(s);
     }
   }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -54,12 +55,14 @@ class PtyUnitServer {
   void ClosePty(Served& s);
   void Serve();
   void Wake();
+  uint64_t NowUs() const;
 
   mutable std::mutex mutex_;
   std::vector<std::unique_ptr<Served>> units_;
   std::thread thread_;
   int wakeFd_ = -1;
   bool stop_ = false;
+  std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace korvel

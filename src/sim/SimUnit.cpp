@@ -9,8 +9,7 @@ namespace {
 
 constexpr size_t kUnitNameOffset = 22;
 constexpr size_t kUnitNameField = 32;
-constexpr uint8_t kRestartCommand = 0x8A;
-constexpr uint8_t kAck = 6;
+constexpr uint8_t kUnknownCommand = 0x25;
 
 bool IsWakeUp(std::span<const uint8_t> p) {
   return p.size() == 3 && p[0] == 0xA3 && p[1] == 0xA5 && p[2] == 0x35;
@@ -22,20 +21,29 @@ void AppendCheckWord(std::vector<uint8_t>& p) {
   p.push_back(static_cast<uint8_t>(crc >> 8));
 }
 
+std::vector<uint8_t> Encode(const std::vector<uint8_t>& packet) {
+  std::vector<uint8_t> wire(EncodedFrameCapacity(packet.size()));
+  wire.resize(EncodeFrame(packet, wire));
+  return wire;
+}
+
 }  // namespace
 
 SimUnit::SimUnit(UnitFaults faults)
-    : faults_(std::move(faults)), name_(faults_.Name.value_or(kDefaultUnitName)) {
-  SetCommand(kRestartCommand, [](SimUnit& unit, std::span<const uint8_t> request, std::vector<uint8_t>& reply) {
-    ++unit.restarts_;
-    StatusReply(request, kAck, reply);
-  });
+    : faults_(std::move(faults)),
+      name_(faults_.Name.value_or(kDefaultUnitName)),
+      in_(faults_.WireRate),
+      out_(faults_.WireRate) {
+  if (faults_.NotBlank) target_.FillWithData();
+  target_.ReadProtected = faults_.ReadProtected;
+  InstallCommandSet(*this);
 }
 
 void SimUnit::PlugIn() {
   state_ = State::Idle;
   requests_ = 0;
   acc_.clear();
+  out_ = OutputSchedule(faults_.WireRate);
 }
 
 void SimUnit::StatusReply(std::span<const uint8_t> request, uint8_t status, std::vector<uint8_t>& reply) {
@@ -43,6 +51,14 @@ void SimUnit::StatusReply(std::span<const uint8_t> request, uint8_t status, std:
   reply.push_back(1);
   reply.push_back(0);
   reply.push_back(status);
+}
+
+void SimUnit::DataReply(std::span<const uint8_t> request, std::span<const uint8_t> data,
+                        std::vector<uint8_t>& reply) {
+  reply.assign(request.begin(), request.begin() + 6);
+  reply.push_back(static_cast<uint8_t>(data.size() & 0xFF));
+  reply.push_back(static_cast<uint8_t>(data.size() >> 8));
+  reply.insert(reply.end(), data.begin(), data.end());
 }
 
 std::vector<uint8_t> SimUnit::IdentificationReply(const std::string& name) {
@@ -59,58 +75,77 @@ std::vector<uint8_t> SimUnit::IdentificationReply(const std::string& name) {
 }
 
 void SimUnit::Receive(const uint8_t* data, size_t length, std::vector<uint8_t>& out) {
+  Receive(data, length, lastNowUs_);
+  out_.TakeAll(out);
+}
+
+void SimUnit::Receive(const uint8_t* data, size_t length, uint64_t nowUs) {
   if (state_ == State::HungUp) return;
+  lastNowUs_ = std::max(lastNowUs_, nowUs);
+  const uint64_t start = in_.Arrive(nowUs, length);
+  const size_t before = acc_.size();
   acc_.insert(acc_.end(), data, data + length);
   std::vector<uint8_t> frame(acc_.size());
   size_t pos = 0, lastEnd = 0, frameLength = 0;
   while (state_ != State::HungUp && ExtractFrame(acc_, pos, frame, frameLength)) {
     lastEnd = pos;
-    HandleFrame(std::span<uint8_t>(frame.data(), frameLength), out);
+    // The frame is complete when its closing byte has crossed the line.
+    const uint64_t closing = pos > before ? pos - before : 1;
+    HandleFrame(std::span<uint8_t>(frame.data(), frameLength), start + closing * in_.PerByte());
   }
   acc_.erase(acc_.begin(), acc_.begin() + static_cast<std::ptrdiff_t>(lastEnd));
   // A host never sends more than a frame ahead; drop noise that piles up.
   if (acc_.size() > kReceiveBufferSize) acc_.clear();
 }
 
-void SimUnit::HandleFrame(std::span<uint8_t> frame, std::vector<uint8_t>& out) {
+void SimUnit::HandleFrame(std::span<uint8_t> frame, uint64_t arrivedUs) {
   std::vector<uint8_t> packet(kPacketBufferSize);
   size_t frameLength = frame.size(), packetLength = 0;
   const uint8_t status = DecodeFrame(frame, frameLength, packet, packetLength);
   const std::span<const uint8_t> request(packet.data(), packetLength);
+  requestUs_ = arrivedUs;
   std::vector<uint8_t> reply;
   bool addCheckWord = true;
-  if (IsWakeUp(request)) {
+  const bool wakeUp = IsWakeUp(request);
+  if (!wakeUp && status != 0) return;  // a unit ignores what it cannot read; the host's watchdog notices
+  ++requests_;
+  if (faults_.SilentAt(requests_)) return;
+  if (wakeUp) {
     reply = IdentificationReply(name_);
     addCheckWord = false;
-  } else if (status != 0) {
-    return;  // a unit ignores what it cannot read; the host's watchdog notices
+    state_ = State::Identified;
   } else if (CheckReply(request, packetLength) == kStatusCheckWord) {
     StatusReply(request, kStatusCheckWord, reply);
+  } else if (auto forced = faults_.StatusFor(request[0], static_cast<uint16_t>(request[1] | request[2] << 8))) {
+    StatusReply(request, *forced, reply);
   } else if (auto it = commands_.find(request[0]); it != commands_.end()) {
     it->second(*this, request, reply);
   } else {
-    return;
+    StatusReply(request, kUnknownCommand, reply);
   }
-  ++requests_;
-  if (faults_.Silent) return;
-  if (IsWakeUp(request)) state_ = State::Identified;
-  if (!reply.empty()) Send(std::move(reply), addCheckWord, out);
+  if (!reply.empty()) Send(std::move(reply), addCheckWord);
   if (faults_.HangupAfter > 0 && requests_ >= faults_.HangupAfter) state_ = State::HungUp;
 }
 
-void SimUnit::Send(std::vector<uint8_t> packet, bool addCheckWord, std::vector<uint8_t>& out) {
+void SimUnit::Send(std::vector<uint8_t> packet, bool addCheckWord) {
   if (addCheckWord) AppendCheckWord(packet);
+  if (++replies_ == faults_.BadCheckWordAt) packet.back() ^= 0x5A;
+  std::vector<uint8_t> wire;
   if (faults_.Garbage) {
     // Noise of a flaky line: anything but the frame delimiter.
     for (int i = 0; i < 7; ++i) {
       noise_ = noise_ * 1664525u + 1013904223u;
       uint8_t b = static_cast<uint8_t>(noise_ >> 24);
-      out.push_back(b == kFrameEnd ? 0x00 : b);
+      wire.push_back(b == kFrameEnd ? 0x00 : b);
     }
   }
-  std::vector<uint8_t> wire(EncodedFrameCapacity(packet.size()));
-  wire.resize(EncodeFrame(packet, wire));
-  out.insert(out.end(), wire.begin(), wire.end());
+  const std::vector<uint8_t> frame = Encode(packet);
+  wire.insert(wire.end(), frame.begin(), frame.end());
+  out_.Add(ReplyReadyUs(), std::move(wire));
+}
+
+void SimUnit::SendUnprompted(std::vector<uint8_t> packet, uint64_t readyUs) {
+  out_.Add(readyUs, Encode(packet));
 }
 
 }  // namespace korvel

@@ -10,16 +10,36 @@
 #include <string>
 #include <vector>
 
-#include "sim/PtyUnitServer.h"
+#include "sim/SimulatedUnits.h"
 #include "sim/UnitFaults.h"
 
 namespace {
 
+void Help(std::ostream& out, const char* program) {
+  out << "usage: " << program << " --units N --dir DIR [--fault SPEC ...] [--wire-rate] [--auto N]\n"
+      << "  --units N      1..10 simulated units\n"
+      << "  --dir DIR      where ConfigTqz.ini is written\n"
+      << "  --wire-rate    every unit takes in and sends out no faster than the real line\n"
+      << "                 (1,000,000 baud, 11 bits per byte); the same as --fault '*:wire'\n"
+      << "  --auto N       after a download with automatic chip detection on, every unit\n"
+      << "                 programs N chips by itself; the same as --fault '*:auto=N'\n"
+      << "  --fault SPEC   UNIT:ITEM[,ITEM...], UNIT from 1 or * for every unit; repeatable,\n"
+      << "                 applied in order. Items (codes in hex, counts from the wake-up on):\n"
+      << "    silent          never answers          silent=K     quiet from the K-th request\n"
+      << "    name=TEXT       another model's name   hangup=K     unplugged after K requests\n"
+      << "    garbage         noise between frames   badcrc=K     wrong check word on reply K\n"
+      << "    status=CC:SS    status SS for command CC; status=CC.PP:SS only for parameter PP\n"
+      << "                    (status=93.5:45: the blank check fails with 0x45)\n"
+      << "    notblank        chips hold data        protected    read-protected until erased\n"
+      << "    flip[=ADDR]     one byte differs on read-back (image offset ADDR, or flash start)\n"
+      << "    delay=MS        replies MS ms late     wire         paced at the line rate\n"
+      << "    auto=N          N chips on their own   every=MS     one chip every MS ms (500)\n"
+      << "    fail=K[:RR]     every K-th chip fails with result RR (31)\n"
+      << "  e.g. --fault 3:silent --fault '*:auto=5,fail=2' --fault 2:status=95.8:2C\n";
+}
+
 int Usage(const char* program) {
-  std::cerr << "usage: " << program << " --units N --dir DIR [--fault SPEC ...]\n"
-            << "  N      1..10 simulated units\n"
-            << "  DIR    where ConfigTqz.ini is written\n"
-            << "  SPEC   UNIT:silent | UNIT:garbage | UNIT:name=TEXT | UNIT:hangup=K (UNIT from 1)\n";
+  Help(std::cerr, program);
   return 2;
 }
 
@@ -27,28 +47,30 @@ int Usage(const char* program) {
 
 int main(int argc, char** argv) {
   int units = 0;
+  bool wireRate = false;
   std::string dir;
   std::vector<std::string> specs;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (a == "--units" && hasValue) {
+    if (a == "--help" || a == "-h") {
+      Help(std::cout, argv[0]);
+      return 0;
+    } else if (a == "--units" && hasValue) {
       units = std::atoi(argv[++i]);
     } else if (a == "--dir" && hasValue) {
       dir = argv[++i];
     } else if (a == "--fault" && hasValue) {
       specs.push_back(argv[++i]);
+    } else if (a == "--wire-rate") {
+      wireRate = true;
+    } else if (a == "--auto" && hasValue) {
+      specs.push_back(std::string("*:auto=") + argv[++i]);
     } else {
       return Usage(argv[0]);
     }
   }
-  if (units < 1 || units > 10 || dir.empty()) return Usage(argv[0]);
-  std::string error;
-  auto faults = korvel::ParseUnitFaults(specs, error);
-  if (!faults) {
-    std::cerr << error << "\n";
-    return 2;
-  }
+  if (units < 1 || units > korvel::kMaxSimUnits || dir.empty()) return Usage(argv[0]);
 
   // Signals are taken by sigwait below, not by whichever thread they hit.
   sigset_t stopSignals;
@@ -57,12 +79,13 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  korvel::PtyUnitServer server(units, *faults);
-  if (!server.Start(error)) {
+  std::string error;
+  auto server = korvel::StartSimulatedUnits(units, specs, wireRate, error);
+  if (!server) {
     std::cerr << error << "\n";
-    return 1;
+    return 2;
   }
-  const auto paths = server.SlavePaths();
+  const auto paths = server->SlavePaths();
   const auto file = std::filesystem::path(dir) / "ConfigTqz.ini";
   {
     std::ofstream out(file);
@@ -78,6 +101,6 @@ int main(int argc, char** argv) {
 
   int sig = 0;
   sigwait(&stopSignals, &sig);
-  server.Stop();
+  server->Stop();
   return 0;
 }
