@@ -9,7 +9,7 @@
 #include "engine/Host.h"
 #include "serial/TComm.h"
 #include "sim/PtyUnitServer.h"
-#include "sim/UnitFaults.h"
+#include "sim/SimulatedUnits.h"
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/QtOperatorPrompts.h"
@@ -23,15 +23,10 @@ namespace {
 std::unique_ptr<korvel::PtyUnitServer> StartSimulation(const korvel::CommandLine& cmd) {
   if (cmd.Simulate == 0) return nullptr;
   std::string error;
-  auto faults = korvel::ParseUnitFaults(cmd.SimulateFaults, error);
-  if (!faults) {
-    std::cerr << "korvelst: " << error << "\n";
-    std::exit(64);
-  }
-  auto units = std::make_unique<korvel::PtyUnitServer>(cmd.Simulate, *faults);
-  if (!units->Start(error)) {
+  auto units = korvel::StartSimulatedUnits(cmd.Simulate, cmd.SimulateFaults, false, error);
+  if (!units) {
     std::cerr << "korvelst: cannot start the simulated units: " << error << "\n";
-    std::exit(1);
+    std::exit(64);
   }
   return units;
 }
@@ -46,6 +41,9 @@ int main(int argc, char** argv) {
     return *code;
 
   QApplication qapp(argc, argv);
+  // The program ends when the main window's close has run, with the exit
+  // status of an unattended run; not when Qt sees the last window go.
+  qapp.setQuitOnLastWindowClosed(false);
   QCoreApplication::setApplicationName(QStringLiteral("Korvel200ST8-X10"));
   // Qt took its own options (-platform ...) out; what is left is ours.
   std::vector<std::string> args;
