@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,20 +46,28 @@ Outcome RunKorvelst(const std::string& dir, std::vector<std::string> args, std::
     ::_exit(127);
   }
   ::close(fds[1]);
+  // The end of the output comes a little before the end of the process:
+  // wait for both, on the pipe and on a descriptor of the process.
+  const int exited = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   const auto end = std::chrono::steady_clock::now() + deadline;
   char buf[4096];
-  for (;;) {
+  bool open = true, ended = exited < 0;  // without pidfd: wait once the output ends
+  while (open || !ended) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
-    pollfd p{fds[0], POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    const ssize_t n = ::read(fds[0], buf, sizeof buf);
-    if (n <= 0) break;  // every writer closed: the program has ended
-    r.Output.append(buf, static_cast<size_t>(n));
+    pollfd p[2] = {{open ? fds[0] : -1, POLLIN, 0}, {exited, POLLIN, 0}};
+    if (::poll(p, 2, static_cast<int>(left.count())) <= 0) continue;
+    if (p[1].revents) ended = true;
+    if (p[0].revents) {
+      const ssize_t n = ::read(fds[0], buf, sizeof buf);
+      if (n > 0) r.Output.append(buf, static_cast<size_t>(n));
+      else open = false;
+    }
   }
   ::close(fds[0]);
+  if (exited >= 0) ::close(exited);
   int status = 0;
-  if (::waitpid(pid, &status, WNOHANG) != pid) {
+  if (!ended || ::waitpid(pid, &status, 0) != pid) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
     return r;
