@@ -29,6 +29,12 @@ class GangE2E : public ::testing::Test {
     ASSERT_TRUE(server->Start(error)) << error;
     gang = std::make_unique<HeadlessHost>(server->SlavePaths());
   }
+  void Start(const std::vector<std::string>& specs) {
+    std::string error;
+    auto faults = ParseUnitFaults(specs, error);
+    ASSERT_TRUE(faults) << error;
+    Start(*faults);
+  }
   void TearDown() override {
     gang.reset();
     server.reset();
@@ -97,10 +103,7 @@ TEST_F(GangE2E, AutoOnStm8WritesFlashAndEeprom) {
 }
 
 TEST_F(GangE2E, OneSilentUnitTimesOutAloneWhileNineSucceed) {
-  std::string error;
-  auto faults = ParseUnitFaults({"3:silent=2"}, error);
-  ASSERT_TRUE(faults) << error;
-  Start(*faults);
+  Start({"3:silent=2"});
   const auto bytes = Pattern(16 * 1024, 4);
   ASSERT_TRUE(AutoRun("STM32F103xB", {{0x08000000, bytes}})) << gang->LogText();
   EXPECT_EQ(gang->LinesWith("Programming Success!"), 9);
@@ -112,10 +115,7 @@ TEST_F(GangE2E, OneSilentUnitTimesOutAloneWhileNineSucceed) {
 }
 
 TEST_F(GangE2E, NotBlankChipIsErasedThenProgrammed) {
-  std::string error;
-  auto faults = ParseUnitFaults({"4:notblank"}, error);
-  ASSERT_TRUE(faults) << error;
-  Start(*faults);
+  Start({"4:notblank"});
   const auto bytes = Pattern(16 * 1024, 5);
   ASSERT_TRUE(AutoRun("STM32F103xB", {{0x08000000, bytes}})) << gang->LogText();
   EXPECT_EQ(gang->LinesWith("Programming Success!"), 10);
@@ -128,11 +128,8 @@ TEST_F(GangE2E, NotBlankChipIsErasedThenProgrammed) {
 }
 
 TEST_F(GangE2E, HangUpMidProgramDisconnectsOnlyThatChannel) {
-  std::string error;
   // Wake-up, blank check, then 32 program blocks of 4 KB: the 20th request is one.
-  auto faults = ParseUnitFaults({"6:hangup=20"}, error);
-  ASSERT_TRUE(faults) << error;
-  Start(*faults);
+  Start({"6:hangup=20"});
   const std::string port = gang->host->Channels().PortName(5);
   const auto bytes = Pattern(128 * 1024, 6);
   const std::string file = gang->dir / "image.hex";

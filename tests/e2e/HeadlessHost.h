@@ -16,6 +16,7 @@
 #include "app/Clock.h"
 #include "app/HeadlessLoop.h"
 #include "app/OperatorPrompts.h"
+#include "e2e/StageRun.h"
 #include "engine/Host.h"
 #include "serial/TComm.h"
 #include "target/ImageFile.h"
@@ -68,26 +69,8 @@ class HeadlessHost {
     if (host) host->Shutdown();
   }
 
-  // Each stage waits for its condition, then runs its action on the UI
-  // thread. Returns how many stages were met before the deadline.
-  struct Stage {
-    std::function<bool()> Until;
-    std::function<void()> Then;
-  };
-  size_t Run(std::vector<Stage> stages, std::chrono::milliseconds deadline) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    size_t done = 0;
-    loop.SetTimer1([&] {
-      host->OnTimer1Tick();
-      while (done < stages.size() && stages[done].Until()) {
-        if (stages[done].Then) stages[done].Then();
-        ++done;
-      }
-      if (done == stages.size() || std::chrono::steady_clock::now() > end) loop.Quit();
-    });
-    loop.Run();
-    loop.SetTimer1({});
-    return done;
+  size_t Run(const std::vector<Stage>& stages, std::chrono::milliseconds deadline) {
+    return RunStages(loop, [this] { host->OnTimer1Tick(); }, stages, deadline);
   }
 
   AppState& App() { return host->App; }
