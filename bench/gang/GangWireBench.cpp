@@ -4,10 +4,7 @@
 // bytes that crossed, stop-and-wait, and reports the host's CPU and memory.
 //
 //   bench_gang_wire [--units N] [--chip NAME] [--kb K]
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +12,7 @@
 #include <sstream>
 
 #include "e2e/HeadlessHost.h"
+#include "e2e/SimProcess.h"
 
 namespace korvel::e2e {
 namespace {
@@ -31,7 +29,17 @@ struct Tally {
   uint64_t Requests = 0;
   SteadyClock::time_point First{}, Last{};
   bool Counting = false;
+  // Where the time beyond the line's own goes, per request (µs): from the
+  // host's write to the first reply byte on the UI thread, less the line
+  // time of request and reply (the host's threads, the pseudo-terminals and
+  // the units), and
+  // from the last reply byte to the next request (the host).
+  std::vector<double> UnitSide, HostSide;
+  SteadyClock::time_point SentAt{};
+  uint64_t PairSent = 0, PairReceived = 0;
 };
+
+double Us(SteadyClock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
 // The real link with a byte count in both directions.
 class CountingLink : public Link {
@@ -40,8 +48,12 @@ class CountingLink : public Link {
     LinkEvents& e = inner_->Events;
     e.OnReceiveData = [this](const uint8_t* d, size_t n) {
       if (tally_.Counting) {
+        const auto now = SteadyClock::now();
+        if (tally_.PairReceived == 0 && tally_.PairSent > 0)
+          tally_.UnitSide.push_back(Us(now - tally_.SentAt) - kWireByteUs * double(tally_.PairSent));
         tally_.Received += n;
-        tally_.Last = SteadyClock::now();
+        tally_.PairReceived += n;
+        tally_.Last = now;
       }
       if (Events.OnReceiveData) Events.OnReceiveData(d, n);
     };
@@ -57,8 +69,17 @@ class CountingLink : public Link {
   bool IsOpen() const override { return inner_->IsOpen(); }
   bool SendData(const uint8_t* data, size_t length) override {
     if (tally_.Counting) {
-      if (tally_.Requests++ == 0) tally_.First = SteadyClock::now();
+      const auto now = SteadyClock::now();
+      if (tally_.Requests++ == 0) tally_.First = now;
+      if (tally_.PairReceived > 0) {
+        // The unit sends a reply when its last byte would have crossed.
+        tally_.UnitSide.back() -= kWireByteUs * double(tally_.PairReceived);
+        tally_.HostSide.push_back(Us(now - tally_.Last));
+      }
       tally_.Sent += length;
+      tally_.SentAt = now;
+      tally_.PairSent = length;
+      tally_.PairReceived = 0;
     }
     return inner_->SendData(data, length);
   }
@@ -68,47 +89,15 @@ class CountingLink : public Link {
   Tally& tally_;
 };
 
-// korvelsim serving the units until it is stopped.
-class UnitProcess {
- public:
-  UnitProcess(int units, const std::string& dir) {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(fds[1], 1);
-      ::close(fds[0]);
-      ::close(fds[1]);
-      const std::string n = std::to_string(units);
-      ::execl(KORVELSIM_PATH, KORVELSIM_PATH, "--units", n.c_str(), "--dir", dir.c_str(), "--wire-rate",
-              static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    // "unit K: PATH" lines, then "wrote ...".
-    FILE* out = ::fdopen(fds[0], "r");
-    char line[512];
-    while (out && std::fgets(line, sizeof line, out)) {
-      std::string l(line);
-      if (l.rfind("wrote ", 0) == 0) break;
-      if (auto at = l.find(": "); l.rfind("unit ", 0) == 0 && at != std::string::npos)
-        Ports.push_back(l.substr(at + 2, l.find_last_not_of("\r\n") - at - 1));
-    }
-    out_ = out;
-  }
-  ~UnitProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (out_) std::fclose(out_);
-  }
-  std::vector<std::string> Ports;
-
- private:
-  pid_t pid_ = -1;
-  FILE* out_ = nullptr;
-};
+// Median, 90th percentile and largest of all channels' figures.
+std::string Spread(std::vector<double> v) {
+  if (v.empty()) return "-";
+  std::sort(v.begin(), v.end());
+  char text[96];
+  std::snprintf(text, sizeof text, "median %.0f us, p90 %.0f us, max %.0f us", v[v.size() / 2],
+                v[v.size() * 9 / 10], v.back());
+  return text;
+}
 
 double CpuSeconds(const rusage& u) {
   return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
@@ -128,7 +117,7 @@ int Main(int argc, char** argv) {
   if (units < 1 || units > kChannelCount) return std::fprintf(stderr, "--units: 1..10\n"), 2;
 
   ScratchDir simDir;
-  UnitProcess sim(units, simDir.Path());
+  SimProcess sim(KORVELSIM_PATH, units, simDir.Path(), {"--wire-rate"});
   if (static_cast<int>(sim.Ports.size()) != units) return std::fprintf(stderr, "korvelsim did not start\n"), 1;
 
   std::array<Tally, kChannelCount> tallies;
@@ -175,6 +164,14 @@ int Main(int argc, char** argv) {
                 (unsigned long long)t.Received, (unsigned long long)t.Requests, b, active,
                 t.Requests ? (active - b) * 1e6 / double(t.Requests) : 0.0);
   }
+  std::vector<double> unitSide, hostSide;
+  for (const Tally& t : tallies) {
+    unitSide.insert(unitSide.end(), t.UnitSide.begin(), t.UnitSide.end());
+    hostSide.insert(hostSide.end(), t.HostSide.begin(), t.HostSide.end());
+  }
+  std::printf("\nper request, write to first reply byte beyond both frames' line time: %s\n",
+              Spread(unitSide).c_str());
+  std::printf("per request, last reply byte to the next write: %s\n", Spread(hostSide).c_str());
   const double cpu = CpuSeconds(u1) - CpuSeconds(u0);
   const int ok = gang.LinesWith("Programming Success!");
   std::printf("\nchannels started %d, succeeded %d\n", started, ok);

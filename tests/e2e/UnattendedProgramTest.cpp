@@ -13,6 +13,7 @@
 #include <random>
 
 #include "e2e/HeadlessHost.h"
+#include "e2e/SimProcess.h"
 
 namespace korvel::e2e {
 namespace {
@@ -90,9 +91,10 @@ class UnattendedProgram : public ::testing::Test {
     for (auto& b : bytes) b = static_cast<uint8_t>(rng());
     ASSERT_TRUE(WriteHexFile(dir / "app.hex", {{0x08000000, bytes}}));
   }
-  std::vector<std::string> Args(std::vector<std::string> extra = {}) const {
-    std::vector<std::string> a{"--simulate", "10", "--chip", "STM32F103xB", "--load", dir / "app.hex",
-                               "--run",      "auto", "--exit", "--echo-log"};
+  std::vector<std::string> Args(std::vector<std::string> extra = {}, bool simulate = true) const {
+    std::vector<std::string> a{"--chip", "STM32F103xB", "--load", dir / "app.hex", "--run", "auto", "--exit",
+                               "--echo-log"};
+    if (simulate) a.insert(a.begin(), {"--simulate", "10"});
     a.insert(a.end(), extra.begin(), extra.end());
     return a;
   }
@@ -111,6 +113,24 @@ TEST_F(UnattendedProgram, SilentUnitFailsItsChannelAndTheExitStatusCountsIt) {
   EXPECT_EQ(r.Status, 1) << r.Output;
   EXPECT_EQ(Count(r.Output, " Channel 3: 操作超时！"), 1) << r.Output;
   EXPECT_EQ(Count(r.Output, "Programming Success!"), 9) << r.Output;
+}
+
+// Units of korvelsim named in the folder's ConfigTqz.ini, as real ones
+// would be: the same run, the same outcome.
+TEST_F(UnattendedProgram, UnitsOfKorvelsimInTheFolderBehaveTheSame) {
+  struct Case {
+    std::vector<std::string> Faults;
+    int Status;
+    int Successes;
+  };
+  for (const Case& c : {Case{{}, 0, 10}, Case{{"--fault", "3:silent=2"}, 1, 9}}) {
+    SimProcess sim(KORVELSIM_PATH, 10, dir.Path(), c.Faults);
+    ASSERT_TRUE(sim.Ready);
+    const Outcome r = RunKorvelst(dir.Path(), Args({}, false), 60s);
+    EXPECT_EQ(r.Status, c.Status) << r.Output;
+    EXPECT_EQ(Count(r.Output, "Programming Success!"), c.Successes) << r.Output;
+    EXPECT_EQ(Count(r.Output, " Channel 3: 操作超时！"), 10 - c.Successes) << r.Output;
+  }
 }
 
 }  // namespace
