@@ -8,6 +8,7 @@
 
 #include "app/AppState.h"
 #include "app/HeadlessLoop.h"
+#include "e2e/StageRun.h"
 #include "protocol/ChannelHost.h"
 #include "serial/TComm.h"
 #include "sim/PtyUnitServer.h"
@@ -33,26 +34,8 @@ class SearchE2E : public ::testing::Test {
     server.reset();
   }
 
-  // One UI run per test: each stage waits for its condition, then does
-  // its action on the UI thread. Returns how many stages were met before
-  // the deadline.
-  struct Stage {
-    std::function<bool()> Until;
-    std::function<void()> Then;
-  };
-  size_t Run(std::vector<Stage> stages, std::chrono::milliseconds deadline = 20s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    size_t done = 0;
-    loop.SetTimer1([&] {
-      host->OnTimer1Tick();
-      while (done < stages.size() && stages[done].Until()) {
-        if (stages[done].Then) stages[done].Then();
-        ++done;
-      }
-      if (done == stages.size() || std::chrono::steady_clock::now() > end) loop.Quit();
-    });
-    loop.Run();
-    return done;
+  size_t Run(const std::vector<e2e::Stage>& stages, std::chrono::milliseconds deadline = 20s) {
+    return e2e::RunStages(loop, [this] { host->OnTimer1Tick(); }, stages, deadline);
   }
 
   int Connected() const {
