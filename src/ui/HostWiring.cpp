@@ -3,13 +3,16 @@
 #include <QTableView>
 
 #include "engine/Host.h"
+#include "engine/ProductionCounters.h"
 #include "optionbytes/OptionContext.h"
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionEditorDispatch.h"
 #include "optionbytes/OptionFile.h"
 #include "target/HexViewLayout.h"
 #include "target/ImageCommands.h"
+#include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
+#include "ui/logging/LogCfgForm.h"
 #include "ui/target/ChipSelectForm.h"
 #include "ui/views/FormOfsAddr.h"
 #include "ui/views/HexViewModel.h"
@@ -105,12 +108,34 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   });
 }
 
+// Job controls whose click does more than the enabling rules the binder
+// applies to every input.
+void WireClicks(TKorvel200STxPrg& window, Host& host) {
+  ControlBinder& binder = *window.Binder();
+  MainControls& c = host.App.Controls;
+  binder.SetClickHandler("CheckBoxCtrl", [&host, &c] { OnCheckBoxCtrlClick(c, host.App.Settings); });
+  binder.SetClickHandler("ChkBoxAuto", [&c] { OnChkBoxAutoClick(c); });
+  binder.SetClickHandler("RadioGpVolt", [&host, &c] {
+    OnVoltageChosen(c, host.App.Flags, host.Prompts(), c.RadioGpVolt.ItemIndex);
+    c.Changed();
+  });
+}
+
+void WireLogConfig(TKorvel200STxPrg& window, Host& host) {
+  auto* dialog = new TLogCfgForm(host.LogConfig, host.Prompts(), &window);
+  window.SetActionHandler("ConfigLogFile1", [dialog, &host] {
+    dialog->Run(LogConfigPath(host.App.Flags.AppDir), host.App.Log);
+  });
+}
+
 }  // namespace
 
 void WireHost(TKorvel200STxPrg& window, Host& host) {
   WireViews(window, host);
   WireOperations(window, host);
   WireFiles(window, host);
+  WireClicks(window, host);
+  WireLogConfig(window, host);
   window.OnTimer1 = [&host] { host.OnTimer1Tick(); };
   window.OnTimer2 = [&window, &host] { window.SetTimer2Enabled(host.OnTimer2Tick()); };
   host.Window.CloseWindow = [&window] { window.close(); };
