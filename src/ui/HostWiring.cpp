@@ -21,6 +21,10 @@ namespace korvel::ui {
 
 namespace {
 
+// A command-line run is under way: nobody is at the window to answer a
+// dialog or to look at the hex views.
+bool UnattendedRunning(Host& host) { return host.Unattended() && !host.Unattended()->Finished(); }
+
 void WireViews(TKorvel200STxPrg& window, Host& host) {
   auto* flash = new HexViewModel([&host] { return FlashViewLayout(host.Chip, host.Buffers); }, &window);
   auto* data = new HexViewModel([&host] { return DataViewLayout(host.Chip, host.Buffers); }, &window);
@@ -30,6 +34,11 @@ void WireViews(TKorvel200STxPrg& window, Host& host) {
   SetUpHexGrid(*window.EEPDataView(), 73);
   host.Window.Views.FlashViewChanged = [flash] { flash->Rebuild(); };
   host.Window.Views.DataViewChanged = [data] { data->Rebuild(); };
+  host.Window.Views.ShowFlashTab = [&window, &host] {
+    // A command-line run keeps its gauges and log in front.
+    if (UnattendedRunning(host)) return;
+    window.ShowPage("TabSheetFlash");
+  };
 }
 
 void WireOperations(TKorvel200STxPrg& window, Host& host) {
@@ -70,7 +79,11 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   both("SaveMemorytoFile1", nullptr, [&images] { SaveMemoryCommand(images); });
   both("SaveEEPData1", nullptr, [&images] { SaveEepDataCommand(images); });
   both("SaveOTPDatatoFile1", nullptr, [&images] { SaveOtpDataCommand(images); });
-  images.AskBinOffset = [&window](const std::string& initial) -> std::optional<std::string> {
+  images.AskBinOffset = [&window, &host](const std::string& initial) -> std::optional<std::string> {
+    // The offset dialog would hold a command-line run in its own event loop
+    // until answered. No answer places the file at the start of the flash
+    // area, as closing the dialog does.
+    if (UnattendedRunning(host)) return std::nullopt;
     FormOfsAddr dialog(&window);
     dialog.SetText(QString::fromStdString(initial));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

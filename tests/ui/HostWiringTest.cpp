@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +21,7 @@
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
+#include "ui/views/FormOfsAddr.h"
 
 namespace korvel::ui {
 namespace {
@@ -185,6 +188,42 @@ TEST_F(HostWindowFixture, ConfigLogFileSavesTheConfigurationHoweverTheDialogClos
   ASSERT_FALSE(host.App.Log.Lines().empty());
   EXPECT_NE(host.App.Log.Lines().back().find("Write Log Config File error!"), std::string::npos);
   EXPECT_TRUE(window.isEnabled());
+}
+
+TEST_F(HostWindowFixture, TheChipPanelAndPagesFollowTheChosenChip) {
+  auto* tabs = Find<QTabWidget>("ViewPageCtrl");
+  struct Case {
+    const char* Chip;
+    const char* Flash;
+    const char* EepLabel;
+    const char* Eep;
+    const char* EepTab;
+  };
+  for (const Case& k : {Case{"STM8S105K4", "16K", "Data EEP: ", "1024Byte", "EEP Data"},
+                        Case{"STM32F405xG", "1024K", "OTP Memory: ", "528Byte", "OTP Data"}}) {
+    tabs->setCurrentIndex(1);
+    ASSERT_FALSE(host.SelectChipByName(k.Chip)) << k.Chip;
+    EXPECT_EQ(Find<QLineEdit>("MCUNameEdit")->text(), QString::fromLatin1(k.Chip));
+    EXPECT_EQ(Find<QLabel>("lbFlashSize")->text(), QString::fromLatin1(k.Flash)) << k.Chip;
+    EXPECT_EQ(Find<QLabel>("LabelEep")->text(), QString::fromLatin1(k.EepLabel)) << k.Chip;
+    EXPECT_EQ(Find<QLabel>("lbEEPSize")->text(), QString::fromLatin1(k.Eep)) << k.Chip;
+    EXPECT_TRUE(tabs->isTabVisible(2)) << k.Chip;
+    EXPECT_EQ(tabs->tabText(2), QString::fromLatin1(k.EepTab)) << k.Chip;
+    // The chip change brings the chip page forward once, not on every refresh.
+    EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("ChipSett")) << k.Chip;
+    tabs->setCurrentIndex(1);
+    host.App.Controls.Changed();
+    EXPECT_EQ(tabs->currentIndex(), 1) << k.Chip;
+  }
+
+  // Opening a raw image asks for its offset and shows it in the flash page.
+  const auto image = dir / "image.bin";
+  std::ofstream(image, std::ios::binary) << std::string(256, '\x5a');
+  tabs->setCurrentIndex(0);
+  prompts.FileNames = {image.string()};
+  WithModal<FormOfsAddr>([](FormOfsAddr& d) { d.accept(); }, [this] { window.Trigger("SpdBtnOpen"); });
+  EXPECT_TRUE(host.App.Flags.ImageLoaded);
+  EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("TabSheetFlash"));
 }
 
 }  // namespace
