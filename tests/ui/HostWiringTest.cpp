@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/Clock.h"
 #include "engine/Host.h"
@@ -22,6 +21,7 @@
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
 #include "ui/views/FormOfsAddr.h"
+#include "UiTestSupport.h"
 
 namespace korvel::ui {
 namespace {
@@ -53,23 +53,19 @@ struct HostWindowFixture : ::testing::Test {
   RecordingPrompts prompts;
   Host host{clock, prompts, ClosedPorts()};
   TKorvel200STxPrg window{host.App};
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("korvel_wired_" + std::to_string(QCoreApplication::applicationPid()));
+  ScratchDir scratch{"korvel_wired_"};
+  std::filesystem::path dir = scratch.Path;
   int notified = 0;
 
   HostWindowFixture() {
-    std::filesystem::create_directories(dir);
     host.App.Flags.AppDir = dir.string();
     WireHost(window, host);
     host.App.Controls.Listeners.push_back([this] { ++notified; });
   }
-  ~HostWindowFixture() override { std::filesystem::remove_all(dir); }
 
   template <class T>
   T* Find(const char* name) {
-    T* w = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return FindNamed<T>(window, name);
   }
   std::vector<std::string> Texts() const {
     std::vector<std::string> t;
@@ -155,12 +151,7 @@ TEST_F(HostWindowFixture, ChoosingOnePointEightVoltsWarnsOnlyWithoutSupport) {
 
 TEST_F(HostWindowFixture, ConfigLogFileSavesTheConfigurationHoweverTheDialogCloses) {
   const auto cfg = dir / "VatLogX.cfg";
-  auto read = [&cfg] {
-    std::ifstream in(cfg, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  };
+  auto read = [&cfg] { return ReadBytes(cfg); };
   WithModal<TLogCfgForm>(
       [](TLogCfgForm& d) {
         d.findChild<QGroupBox*>("RadioGrpCreat")->findChildren<QRadioButton*>()[1]->click();

@@ -9,37 +9,26 @@
 #include <QRadioButton>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/Clock.h"
 #include "ui/logging/LogCfgForm.h"
+#include "UiTestSupport.h"
 
 namespace {
 
 using korvel::PromptKind;
-
-std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using korvel::ui::ReadBytes;
 
 struct LogCfgFormFixture : ::testing::Test {
   korvel::LogConfigForm model;
   korvel::RecordingPrompts prompts;
   TLogCfgForm dialog{model, prompts};
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("korvel_logcfg_" + std::to_string(QCoreApplication::applicationPid()));
-
-  LogCfgFormFixture() { std::filesystem::create_directories(dir); }
-  ~LogCfgFormFixture() override { std::filesystem::remove_all(dir); }
+  korvel::ui::ScratchDir scratch{"korvel_logcfg_"};
+  std::filesystem::path dir = scratch.Path;
 
   template <class T>
   T* Find(const char* name) {
-    T* w = dialog.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return korvel::ui::FindNamed<T>(dialog, name);
   }
   QRadioButton* Item(const char* group, int i) {
     return Find<QGroupBox>(group)->findChildren<QRadioButton*>()[i];
@@ -134,7 +123,7 @@ TEST_F(LogCfgFormFixture, ShowsALoadedConfigurationAndSavesItBack) {
   korvel::InfoLog log{clock};
   std::filesystem::remove(path);
   EXPECT_TRUE(SaveLogConfigReported(model, path, log, prompts));
-  EXPECT_EQ(ReadFile(path), text);
+  EXPECT_EQ(ReadBytes(path), text);
   EXPECT_TRUE(prompts.Messages.empty());
 
   // A file that cannot be written is reported, and nothing else happens.

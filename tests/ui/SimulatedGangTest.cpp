@@ -17,6 +17,7 @@
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/QtUiDispatcher.h"
+#include "UiTestSupport.h"
 
 namespace korvel::ui {
 namespace {
@@ -25,8 +26,8 @@ namespace {
 // ten simulated units on pseudo-terminals. KORVEL_SCREENSHOTS=DIR keeps
 // pictures of the window after the search and after the run.
 struct SimulatedGang : ::testing::Test {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("korvel_gang_ui_" + std::to_string(QCoreApplication::applicationPid()));
+  ScratchDir scratch{"korvel_gang_ui_"};
+  std::filesystem::path dir = scratch.Path;
   std::string error;
   std::unique_ptr<PtyUnitServer> units = StartSimulatedUnits(10, {}, false, error);
   SystemClock clock;
@@ -35,13 +36,11 @@ struct SimulatedGang : ::testing::Test {
   std::unique_ptr<Host> host;
   std::unique_ptr<TKorvel200STxPrg> window;
 
-  SimulatedGang() { std::filesystem::create_directories(dir); }
   ~SimulatedGang() override {
     if (window) window->close();
     window.reset();
     host.reset();
     if (units) units->Stop();
-    std::filesystem::remove_all(dir);
   }
 
   void Start(const std::vector<std::string>& args) {
