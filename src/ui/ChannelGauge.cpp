@@ -22,13 +22,18 @@ void ChannelGauge::Mirror(const GaugeState& g) {
   if (maximum() != max) setRange(0, max);
   const int value = g.Max > 0 ? std::clamp(g.Progress, 0, max) : 0;
   if (this->value() != value) setValue(value);
-  if (g.Color != color_) {
+  // The percentage sits in the middle: once the fill reaches it, dark text
+  // would vanish in the blue or red.
+  const bool textOnFill = value * 2 >= max && value > 0;
+  if (g.Color != color_ || textOnFill != textOnFill_) {
     color_ = g.Color;
-    // Only the chunk is coloured; stylesheets are re-parsed, so do it on change.
+    textOnFill_ = textOnFill;
+    // Stylesheets are re-parsed, so only on change.
     setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #8a8a8a; background: white;"
-                                 " text-align: center; color: black; }"
+                                 " text-align: center; color: %2; }"
                                  " QProgressBar::chunk { background-color: %1; }")
-                      .arg(GaugeColor(g.Color).name()));
+                      .arg(GaugeColor(g.Color).name(), textOnFill ? QStringLiteral("white")
+                                                                  : QStringLiteral("black")));
   }
   if (y() != g.Top) move(x(), g.Top);
   if (isVisibleTo(parentWidget()) != g.Visible) setVisible(g.Visible);

@@ -20,6 +20,7 @@ class ChannelGauge : public QProgressBar {
 
  private:
   uint32_t color_ = 0xFFFFFFFF;  // nothing shown yet
+  bool textOnFill_ = false;
 };
 
 }  // namespace korvel::ui

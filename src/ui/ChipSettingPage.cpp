@@ -130,9 +130,21 @@ void ChipSettingPage::BuildChipGroup() {
                     120, 26);
   connect(dev, &QPushButton::clicked, this, [this] { onButton_("DevButton"); });
   Label(group, QStringLiteral("Flash: "), 10, 58)->setObjectName("LabelFlash");
-  Label(group, QStringLiteral("----"), 84, 58, 110)->setObjectName("lbFlashSize");
-  Label(group, QStringLiteral("Data EEP: "), 200, 58)->setObjectName("LabelEep");
-  Label(group, QStringLiteral("----"), 290, 58, 130)->setObjectName("lbEEPSize");
+  QLabel* flash = Label(group, QStringLiteral("----"), 84, 58, 110);
+  flash->setObjectName("lbFlashSize");
+  QLabel* eepLabel = Label(group, QStringLiteral("Data EEP: "), 200, 58, 90);
+  eepLabel->setObjectName("LabelEep");
+  QLabel* eep = Label(group, QStringLiteral("----"), 290, 58, 130);
+  eep->setObjectName("lbEEPSize");
+  // The confirmed chip and its sizes; "----" until a chip is chosen.
+  const MainControls& c = app_.Controls;
+  binder_.Add([name, flash, eepLabel, eep, &c] {
+    auto shown = [](const std::string& s) { return s.empty() ? QStringLiteral("----") : Q(s); };
+    if (name->text() != Q(c.MCUNameEdit)) name->setText(Q(c.MCUNameEdit));
+    flash->setText(shown(c.lbFlashSize));
+    eepLabel->setText(Q(c.LabelEep));
+    eep->setText(shown(c.lbEEPSize));
+  });
 }
 
 void ChipSettingPage::BuildOptions() {

@@ -22,9 +22,21 @@ ControlBinder::ControlBinder(MainControls& controls, QObject* parent)
 
 void ControlBinder::Input(QObject* widget) {
   if (refreshing_) return;
+  const std::string name = S(widget->objectName());
+  const auto click = clicks_.find(name);
+  if (click != clicks_.end()) {
+    if (OnInput) OnInput(name);
+    click->second();
+    return;
+  }
   controls_.ApplyEnablingRules();
-  if (OnInput) OnInput(S(widget->objectName()));
+  if (OnInput) OnInput(name);
   controls_.Changed();
+}
+
+void ControlBinder::SetClickHandler(const std::string& name, std::function<void()> handler) {
+  if (handler) clicks_[name] = std::move(handler);
+  else clicks_.erase(name);
 }
 
 void ControlBinder::Refresh() {

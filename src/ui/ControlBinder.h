@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,11 +49,17 @@ class ControlBinder : public QObject {
   // controls' click handlers here.
   std::function<void(const std::string& name)> OnInput;
 
+  // A control's own click handler from core. It runs after OnInput in place
+  // of the generic enabling rules and notification: the core handlers apply
+  // the rules and tell the model's listeners themselves, once.
+  void SetClickHandler(const std::string& name, std::function<void()> handler);
+
  private:
   void Input(QObject* widget);
 
   MainControls& controls_;
   std::vector<std::function<void()>> refreshers_;
+  std::map<std::string, std::function<void()>> clicks_;
   bool refreshing_ = false;
 };
 

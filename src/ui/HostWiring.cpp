@@ -3,13 +3,16 @@
 #include <QTableView>
 
 #include "engine/Host.h"
+#include "engine/ProductionCounters.h"
 #include "optionbytes/OptionContext.h"
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionEditorDispatch.h"
 #include "optionbytes/OptionFile.h"
 #include "target/HexViewLayout.h"
 #include "target/ImageCommands.h"
+#include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
+#include "ui/logging/LogCfgForm.h"
 #include "ui/target/ChipSelectForm.h"
 #include "ui/views/FormOfsAddr.h"
 #include "ui/views/HexViewModel.h"
@@ -17,6 +20,10 @@
 namespace korvel::ui {
 
 namespace {
+
+// A command-line run is under way: nobody is at the window to answer a
+// dialog or to look at the hex views.
+bool UnattendedRunning(Host& host) { return host.Unattended() && !host.Unattended()->Finished(); }
 
 void WireViews(TKorvel200STxPrg& window, Host& host) {
   auto* flash = new HexViewModel([&host] { return FlashViewLayout(host.Chip, host.Buffers); }, &window);
@@ -27,6 +34,11 @@ void WireViews(TKorvel200STxPrg& window, Host& host) {
   SetUpHexGrid(*window.EEPDataView(), 73);
   host.Window.Views.FlashViewChanged = [flash] { flash->Rebuild(); };
   host.Window.Views.DataViewChanged = [data] { data->Rebuild(); };
+  host.Window.Views.ShowFlashTab = [&window, &host] {
+    // A command-line run keeps its gauges and log in front.
+    if (UnattendedRunning(host)) return;
+    window.ShowPage("TabSheetFlash");
+  };
 }
 
 void WireOperations(TKorvel200STxPrg& window, Host& host) {
@@ -67,7 +79,11 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   both("SaveMemorytoFile1", nullptr, [&images] { SaveMemoryCommand(images); });
   both("SaveEEPData1", nullptr, [&images] { SaveEepDataCommand(images); });
   both("SaveOTPDatatoFile1", nullptr, [&images] { SaveOtpDataCommand(images); });
-  images.AskBinOffset = [&window](const std::string& initial) -> std::optional<std::string> {
+  images.AskBinOffset = [&window, &host](const std::string& initial) -> std::optional<std::string> {
+    // The offset dialog would hold a command-line run in its own event loop
+    // until answered. No answer places the file at the start of the flash
+    // area, as closing the dialog does.
+    if (UnattendedRunning(host)) return std::nullopt;
     FormOfsAddr dialog(&window);
     dialog.SetText(QString::fromStdString(initial));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -105,12 +121,34 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   });
 }
 
+// Job controls whose click does more than the enabling rules the binder
+// applies to every input.
+void WireClicks(TKorvel200STxPrg& window, Host& host) {
+  ControlBinder& binder = *window.Binder();
+  MainControls& c = host.App.Controls;
+  binder.SetClickHandler("CheckBoxCtrl", [&host, &c] { OnCheckBoxCtrlClick(c, host.App.Settings); });
+  binder.SetClickHandler("ChkBoxAuto", [&c] { OnChkBoxAutoClick(c); });
+  binder.SetClickHandler("RadioGpVolt", [&host, &c] {
+    OnVoltageChosen(c, host.App.Flags, host.Prompts(), c.RadioGpVolt.ItemIndex);
+    c.Changed();
+  });
+}
+
+void WireLogConfig(TKorvel200STxPrg& window, Host& host) {
+  auto* dialog = new TLogCfgForm(host.LogConfig, host.Prompts(), &window);
+  window.SetActionHandler("ConfigLogFile1", [dialog, &host] {
+    dialog->Run(LogConfigPath(host.App.Flags.AppDir), host.App.Log);
+  });
+}
+
 }  // namespace
 
 void WireHost(TKorvel200STxPrg& window, Host& host) {
   WireViews(window, host);
   WireOperations(window, host);
   WireFiles(window, host);
+  WireClicks(window, host);
+  WireLogConfig(window, host);
   window.OnTimer1 = [&host] { host.OnTimer1Tick(); };
   window.OnTimer2 = [&window, &host] { window.SetTimer2Enabled(host.OnTimer2Tick()); };
   host.Window.CloseWindow = [&window] { window.close(); };

@@ -65,7 +65,16 @@ TKorvel200STxPrg::TKorvel200STxPrg(AppState& app, QWidget* parent)
 
   BuildMenus();
   BuildStatusBar();
-  binder_->Add([this] { viewPageCtrl_->setTabVisible(2, app_.Controls.EepTabVisible); });
+  binder_->Add([this] {
+    viewPageCtrl_->setTabVisible(2, app_.Controls.EepTabVisible);
+    viewPageCtrl_->setTabText(2, Q(app_.Controls.EepTabCaption));
+    // A page the program asked for is shown once; after that the operator
+    // may turn to another page without the next refresh turning back.
+    if (!app_.Controls.ActivePage.empty()) {
+      ShowPage(app_.Controls.ActivePage);
+      app_.Controls.ActivePage.clear();
+    }
+  });
 
   about_ = new TAboutForm(this);
   keyPreview_ = new KeyPreview(this, [this] { Trigger("AutoSpdBtn"); });
@@ -185,6 +194,10 @@ QWidget* TKorvel200STxPrg::BuildHexTab(const char* name, const char* viewName,
   view->setModel(model);
   box->addWidget(view);
   return tab;
+}
+
+void TKorvel200STxPrg::ShowPage(const std::string& name) {
+  if (auto* page = viewPageCtrl_->findChild<QWidget*>(Q(name))) viewPageCtrl_->setCurrentWidget(page);
 }
 
 void TKorvel200STxPrg::SetDisplayDefaults() {

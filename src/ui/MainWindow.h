@@ -53,6 +53,9 @@ class TKorvel200STxPrg : public QMainWindow {
   void SetTimer2Enabled(bool on);
   bool Timer2Enabled() const;
   void ShowAbout();
+  // Brings a page of ViewPageCtrl to the front by its form name
+  // ("ChipSett", "TabSheetFlash", "TabSheetEEP").
+  void ShowPage(const std::string& name);
 
   ChipSettingPage* ChipPage() const { return chipPage_; }
   ControlBinder* Binder() const { return binder_; }

@@ -6,6 +6,7 @@
 
 #include "app/Startup.h"
 #include "ui/MainWindow.h"
+#include "UiTestSupport.h"
 
 namespace korvel::ui {
 
@@ -16,17 +17,12 @@ struct WindowFixture : ::testing::Test {
   AppState app{clock};
   RecordingPrompts prompts;
   TKorvel200STxPrg window{app};
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("korvel_ui_" + std::to_string(QCoreApplication::applicationPid()));
-
-  WindowFixture() { std::filesystem::create_directories(dir); }
-  ~WindowFixture() override { std::filesystem::remove_all(dir); }
+  ScratchDir scratch{"korvel_ui_"};
+  std::filesystem::path dir = scratch.Path;
 
   template <class T>
   T* Find(const char* name) {
-    T* w = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return FindNamed<T>(window, name);
   }
 
   // The first show of the window, with the connection settings giving

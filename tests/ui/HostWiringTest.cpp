@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "app/Clock.h"
+#include "engine/Host.h"
+#include "ui/HostWiring.h"
+#include "ui/MainWindow.h"
+#include "ui/logging/LogCfgForm.h"
+#include "ui/views/FormOfsAddr.h"
+#include "UiTestSupport.h"
+
+namespace korvel::ui {
+namespace {
+
+// A port that never opens: these tests need no programmer.
+class ClosedLink : public Link {
+ public:
+  void SetCommName(const std::string& name) override { name_ = name; }
+  std::string CommName() const override { return name_; }
+  void OpenPort() override { throw ECommsError("no port here"); }
+  void ClosePort() override {}
+  bool IsOpen() const override { return false; }
+  bool SendData(const uint8_t*, size_t) override { return false; }
+
+ private:
+  std::string name_;
+};
+
+HostOptions ClosedPorts() {
+  HostOptions o;
+  o.Links = [](int) { return std::make_unique<ClosedLink>(); };
+  o.ExplicitPorts = std::vector<std::string>{};
+  return o;
+}
+
+// The window wired to a host, as the program builds it.
+struct HostWindowFixture : ::testing::Test {
+  FixedClock clock{MakeTime(2026, 12, 5, 7, 14, 11)};
+  RecordingPrompts prompts;
+  Host host{clock, prompts, ClosedPorts()};
+  TKorvel200STxPrg window{host.App};
+  ScratchDir scratch{"korvel_wired_"};
+  std::filesystem::path dir = scratch.Path;
+  int notified = 0;
+
+  HostWindowFixture() {
+    host.App.Flags.AppDir = dir.string();
+    WireHost(window, host);
+    host.App.Controls.Listeners.push_back([this] { ++notified; });
+  }
+
+  template <class T>
+  T* Find(const char* name) {
+    return FindNamed<T>(window, name);
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> t;
+    for (const auto& m : prompts.Messages) t.push_back(m.Text);
+    return t;
+  }
+  // Runs action with the modal dialog of the next exec handed to drive.
+  template <class Dialog>
+  void WithModal(const std::function<void(Dialog&)>& drive, const std::function<void()>& action) {
+    bool driven = false;
+    QTimer::singleShot(0, &window, [&] {
+      auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(d, nullptr);
+      driven = true;
+      drive(*d);
+    });
+    action();
+    EXPECT_TRUE(driven);
+  }
+};
+
+TEST_F(HostWindowFixture, AutoWithoutAChipAsksForOne) {
+  Find<QToolButton>("AutoSpdBtn")->click();
+  EXPECT_EQ(Texts(), std::vector<std::string>{"请选择并确认芯片型号！"});
+}
+
+TEST_F(HostWindowFixture, FunctionKeysReachTheirOperations) {
+  ASSERT_FALSE(host.SelectChipByName("STM32F103xB"));
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  // Download lists the option bytes before its checks; Auto does not.
+  struct Case {
+    Qt::Key Key;
+    bool ListsOptionBytes;
+  };
+  for (const Case& c : {Case{Qt::Key_F4, true}, Case{Qt::Key_F5, false}}) {
+    prompts.Messages.clear();
+    const size_t before = host.App.Log.Lines().size();
+    QTest::keyClick(&window, c.Key);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"请加载目标文件！"}) << c.Key;
+    EXPECT_EQ(host.App.Log.Lines().size() > before, c.ListsOptionBytes) << c.Key;
+  }
+}
+
+TEST_F(HostWindowFixture, LimitAndDetectionBoxesApplyAtOnceAndNotifyOnce) {
+  MainControls& c = host.App.Controls;
+  struct Case {
+    const char* Box;
+    std::vector<const char*> Spins;
+  };
+  for (const Case& k : {Case{"CheckBoxCtrl", {"SpinEditNum"}},
+                        Case{"ChkBoxAuto", {"SpinEditIn", "SpinEditOut"}},
+                        Case{"CheckBoxSN", {"SNEdit", "AddrEdit", "GainEdit", "ChkBoxStrSN"}}}) {
+    for (bool on : {true, false}) {
+      notified = 0;
+      Find<QAbstractButton>(k.Box)->click();
+      EXPECT_EQ(notified, 1) << k.Box;
+      for (const char* spin : k.Spins) EXPECT_EQ(Find<QWidget>(spin)->isEnabled(), on) << spin;
+      if (std::string(k.Box) == "CheckBoxCtrl") {
+        EXPECT_EQ(c.CheckBoxCtrl.Checked, on);
+        EXPECT_EQ(host.App.Settings.LimitFlag, on ? 0x0F : 0);
+      }
+    }
+  }
+}
+
+TEST_F(HostWindowFixture, ChoosingOnePointEightVoltsWarnsOnlyWithoutSupport) {
+  auto volts = Find<QGroupBox>("RadioGpVolt")->findChildren<QRadioButton*>();
+  ASSERT_EQ(volts.size(), 3);
+  volts[2]->click();
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Current Programmer do not Support 1.8V!"});
+  EXPECT_EQ(host.App.Controls.RadioGpVolt.ItemIndex, 2);
+  EXPECT_TRUE(volts[2]->isChecked());
+
+  prompts.Messages.clear();
+  volts[0]->click();
+  host.App.Flags.Supports18V = true;
+  volts[2]->click();
+  EXPECT_TRUE(prompts.Messages.empty());
+  EXPECT_EQ(host.App.Controls.RadioGpVolt.ItemIndex, 2);
+}
+
+TEST_F(HostWindowFixture, ConfigLogFileSavesTheConfigurationHoweverTheDialogCloses) {
+  const auto cfg = dir / "VatLogX.cfg";
+  auto read = [&cfg] { return ReadBytes(cfg); };
+  WithModal<TLogCfgForm>(
+      [](TLogCfgForm& d) {
+        d.findChild<QGroupBox*>("RadioGrpCreat")->findChildren<QRadioButton*>()[1]->click();
+        d.findChild<QGroupBox*>("RadioGrpMod")->findChildren<QRadioButton*>()[2]->click();
+        d.findChild<QPushButton*>("OK")->click();
+      },
+      [this] { window.Trigger("ConfigLogFile1"); });
+  EXPECT_EQ(read(), "[ConfigLog]\r\nEnLog\r\nCustomer\r\nCusDef2\r\nSpcFile=VatSTx2021.log\r\n[EndCfg]\r\n");
+  EXPECT_TRUE(host.LogConfig.CustomerFile());
+
+  WithModal<TLogCfgForm>(
+      [](TLogCfgForm& d) {
+        d.findChild<QCheckBox*>("CheckBoxLog")->click();
+        d.reject();
+      },
+      [this] { window.Trigger("ConfigLogFile1"); });
+  EXPECT_EQ(read(), "[ConfigLog]\r\nDnLog\r\nCustomer\r\nCusDef2\r\nSpcFile=VatSTx2021.log\r\n[EndCfg]\r\n");
+  EXPECT_TRUE(prompts.Messages.empty());
+
+  // An application folder that went away: reported, and the window goes on.
+  host.App.Flags.AppDir = (dir / "gone").string();
+  WithModal<TLogCfgForm>([](TLogCfgForm& d) { d.accept(); },
+                         [this] { window.Trigger("ConfigLogFile1"); });
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Write Log Config File error!"});
+  ASSERT_FALSE(host.App.Log.Lines().empty());
+  EXPECT_NE(host.App.Log.Lines().back().find("Write Log Config File error!"), std::string::npos);
+  EXPECT_TRUE(window.isEnabled());
+}
+
+TEST_F(HostWindowFixture, TheChipPanelAndPagesFollowTheChosenChip) {
+  auto* tabs = Find<QTabWidget>("ViewPageCtrl");
+  struct Case {
+    const char* Chip;
+    const char* Flash;
+    const char* EepLabel;
+    const char* Eep;
+    const char* EepTab;
+  };
+  for (const Case& k : {Case{"STM8S105K4", "16K", "Data EEP: ", "1024Byte", "EEP Data"},
+                        Case{"STM32F405xG", "1024K", "OTP Memory: ", "528Byte", "OTP Data"}}) {
+    tabs->setCurrentIndex(1);
+    ASSERT_FALSE(host.SelectChipByName(k.Chip)) << k.Chip;
+    EXPECT_EQ(Find<QLineEdit>("MCUNameEdit")->text(), QString::fromLatin1(k.Chip));
+    EXPECT_EQ(Find<QLabel>("lbFlashSize")->text(), QString::fromLatin1(k.Flash)) << k.Chip;
+    EXPECT_EQ(Find<QLabel>("LabelEep")->text(), QString::fromLatin1(k.EepLabel)) << k.Chip;
+    EXPECT_EQ(Find<QLabel>("lbEEPSize")->text(), QString::fromLatin1(k.Eep)) << k.Chip;
+    EXPECT_TRUE(tabs->isTabVisible(2)) << k.Chip;
+    EXPECT_EQ(tabs->tabText(2), QString::fromLatin1(k.EepTab)) << k.Chip;
+    // The chip change brings the chip page forward once, not on every refresh.
+    EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("ChipSett")) << k.Chip;
+    tabs->setCurrentIndex(1);
+    host.App.Controls.Changed();
+    EXPECT_EQ(tabs->currentIndex(), 1) << k.Chip;
+  }
+
+  // Opening a raw image asks for its offset and shows it in the flash page.
+  const auto image = dir / "image.bin";
+  std::ofstream(image, std::ios::binary) << std::string(256, '\x5a');
+  tabs->setCurrentIndex(0);
+  prompts.FileNames = {image.string()};
+  WithModal<FormOfsAddr>([](FormOfsAddr& d) { d.accept(); }, [this] { window.Trigger("SpdBtnOpen"); });
+  EXPECT_TRUE(host.App.Flags.ImageLoaded);
+  EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("TabSheetFlash"));
+}
+
+}  // namespace
+}  // namespace korvel::ui

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "app/Clock.h"
+#include "app/CommandLine.h"
+#include "engine/Host.h"
+#include "serial/TComm.h"
+#include "sim/SimulatedUnits.h"
+#include "ui/ChannelGauge.h"
+#include "ui/ChipSettingPage.h"
+#include "ui/HostWiring.h"
+#include "ui/MainWindow.h"
+#include "ui/QtUiDispatcher.h"
+#include "UiTestSupport.h"
+
+namespace korvel::ui {
+namespace {
+
+// The window as korvelst --simulate 10 builds it, over real serial links to
+// ten simulated units on pseudo-terminals. KORVEL_SCREENSHOTS=DIR keeps
+// pictures of the window after the search and after the run.
+struct SimulatedGang : ::testing::Test {
+  ScratchDir scratch{"korvel_gang_ui_"};
+  std::filesystem::path dir = scratch.Path;
+  std::string error;
+  std::unique_ptr<PtyUnitServer> units = StartSimulatedUnits(10, {}, false, error);
+  SystemClock clock;
+  QtUiDispatcher dispatcher;
+  RecordingPrompts prompts;
+  std::unique_ptr<Host> host;
+  std::unique_ptr<TKorvel200STxPrg> window;
+
+  ~SimulatedGang() override {
+    if (window) window->close();
+    window.reset();
+    host.reset();
+    if (units) units->Stop();
+  }
+
+  void Start(const std::vector<std::string>& args) {
+    ASSERT_TRUE(units) << error;
+    auto parsed = ParseCommandLine(args);
+    ASSERT_FALSE(parsed.Error);
+    HostOptions options;
+    options.Links = [this](int) { return std::make_unique<TComm>(dispatcher); };
+    options.ExplicitPorts = units->SlavePaths();
+    host = std::make_unique<Host>(clock, prompts, std::move(options));
+    window = std::make_unique<TKorvel200STxPrg>(host->App);
+    WireHost(*window, *host);
+    const CommandLine cmd = parsed.Line;
+    StartupHooks hooks = window->WindowStartupHooks();
+    window->OnFirstShow = [this, cmd, hooks] {
+      host->FormShow(cmd, dir.string(), hooks);
+      host->StartUnattended(cmd, [](int) {});
+    };
+    window->show();
+  }
+
+  bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds deadline) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+      if (t.elapsed() > std::chrono::milliseconds(deadline).count()) return false;
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+  }
+
+  bool AllConnected() const {
+    for (int c = 0; c < 10; ++c)
+      if (!host->App.Channels[c].Connected) return false;
+    return true;
+  }
+
+  void Picture(const char* name) {
+    if (const char* shots = std::getenv("KORVEL_SCREENSHOTS"))
+      window->grab().save(QString::fromLocal8Bit(shots) + "/" + name);
+  }
+};
+
+TEST_F(SimulatedGang, TenGaugesAndTheSearchLinesThenAnAutoRunFillsThemBlue) {
+  const auto image = dir / "image.bin";
+  {
+    std::ofstream out(image, std::ios::binary);
+    for (int i = 0; i < 128 * 1024; ++i) out.put(static_cast<char>(i * 7 + (i >> 9) * 3));
+  }
+  Start({"--chip", "STM32F103xB", "--load", image.string(), "--run", "auto"});
+  ASSERT_TRUE(WaitUntil([this] { return AllConnected(); }, std::chrono::seconds(30)));
+  Picture("after-search.png");
+  ASSERT_TRUE(WaitUntil([this] { return host->Unattended() && host->Unattended()->Finished(); },
+                        std::chrono::seconds(60)));
+  Picture("after-auto.png");
+  EXPECT_EQ(host->Unattended()->ExitCode(), 0);
+  EXPECT_TRUE(AllConnected());
+  // The run neither waited for the offset dialog of the raw image nor hid
+  // the gauges behind the flash page.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(window->findChild<QWidget*>("MCUNameEdit")->property("text").toString(),
+            QStringLiteral("STM32F103xB"));
+  window->Timer1Tick();
+  for (int c = 0; c < 10; ++c) {
+    ChannelGauge* g = window->ChipPage()->Gauge(c);
+    EXPECT_TRUE(g->isVisible()) << c;
+    EXPECT_GT(g->maximum(), 1) << c;
+    EXPECT_EQ(g->value(), g->maximum()) << c;
+    EXPECT_EQ(g->ShownColor(), kGaugeBlue) << c;
+  }
+  size_t found = 0, success = 0;
+  for (const auto& line : host->App.Log.Lines()) {
+    if (line.find("Programming Success!") != std::string::npos) ++success;
+    if (line.find("Channel") != std::string::npos) ++found;
+  }
+  EXPECT_EQ(success, 10u);
+  EXPECT_GE(found, 10u);
+}
+
+}  // namespace
+}  // namespace korvel::ui
