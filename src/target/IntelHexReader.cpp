@@ -96,9 +96,9 @@ ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion>
   return result;
 }
 
-ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink) {
+ImageLoadResult ReadIntelHex(std::string_view text, std::vector<ImageChunk>& runs) {
   ImageLoadResult result;
-  RegionStore store(sink, result);
+  RegionStore store(runs, text.size() / 2, result);
   Parse(text, result, store);
   return result;
 }

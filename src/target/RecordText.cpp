@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "target/HexDigits.h"
 
 namespace korvel::recordtext {
@@ -27,34 +31,81 @@ bool LineCursor::Next(std::string_view& line) {
 
 namespace {
 
-inline unsigned IsNotHex(unsigned char c) {
-  return !((unsigned(c - '0') < 10) | (unsigned((c | 0x20) - 'a') < 6));
+// Table decode for the few bytes the vector loop does not cover. Every
+// valid value fits in the low nibble and kBad has the high one set, so one
+// OR over all the values tells whether any character was not a hex digit.
+bool DecodeScalar(const unsigned char* s, size_t n, uint8_t* out) {
+  unsigned seen = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned h = hexdigits::kValue[s[2 * i]], l = hexdigits::kValue[s[2 * i + 1]];
+    seen |= h | l;
+    out[i] = static_cast<uint8_t>((h << 4) | (l & 0xF));
+  }
+  return (seen & 0xF0) == 0;
 }
 
-// Valid only for hex digits: '0'..'9' have 0 in bit 6, letters 1 and a
-// low nibble one less than their value's.
-inline unsigned Nibble(unsigned char c) { return (c & 0xF) + 9 * (c >> 6); }
+#if defined(__SSE2__)
+// 32 characters to 16 bytes; false when one of them is not a hex digit.
+inline bool Decode16(const unsigned char* s, uint8_t* out) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
+  const __m128i lowNibble = _mm_set1_epi8(0x0F), nine = _mm_set1_epi8(9);
+  const __m128i beforeZero = _mm_set1_epi8('0' - 1), afterNine = _mm_set1_epi8('9' + 1);
+  const __m128i beforeA = _mm_set1_epi8('a' - 1), afterF = _mm_set1_epi8('f' + 1);
+  const __m128i lower = _mm_set1_epi8(0x20), lowByte = _mm_set1_epi16(0x00FF);
+  // Signed compares: characters from 0x80 up are negative and match neither.
+  auto nibbles = [&](__m128i c, __m128i& valid) {
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, beforeZero), _mm_cmplt_epi8(c, afterNine));
+    const __m128i folded = _mm_or_si128(c, lower);
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, beforeA), _mm_cmplt_epi8(folded, afterF));
+    valid = _mm_or_si128(digit, letter);
+    // 'A'..'F' and 'a'..'f' have 1..6 in their low nibble.
+    return _mm_add_epi8(_mm_and_si128(c, lowNibble), _mm_and_si128(letter, nine));
+  };
+  __m128i va, vb;
+  const __m128i na = nibbles(a, va), nb = nibbles(b, vb);
+  // Each 16-bit lane holds the high digit's nibble in its low byte.
+  auto pairs = [&](__m128i n) {
+    return _mm_or_si128(_mm_slli_epi16(_mm_and_si128(n, lowByte), 4), _mm_srli_epi16(n, 8));
+  };
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(pairs(na), pairs(nb)));
+  return _mm_movemask_epi8(_mm_and_si128(va, vb)) == 0xFFFF;
+}
+#endif
 
 }  // namespace
 
-// Branch-free arithmetic, so the compiler can run the loop over many
-// characters at once; validity is checked for all of them together.
 bool DecodeBytes(std::string_view digits, uint8_t* out) {
   const size_t n = digits.size() / 2;
   const auto* s = reinterpret_cast<const unsigned char*>(digits.data());
-  unsigned bad = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char h = s[2 * i], l = s[2 * i + 1];
-    bad |= IsNotHex(h) | IsNotHex(l);
-    out[i] = static_cast<uint8_t>((Nibble(h) << 4) | Nibble(l));
+#if defined(__SSE2__)
+  if (n >= 16) {
+    bool ok = true;
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) ok &= Decode16(s + 2 * i, out + i);
+    // The tail as one more block ending at the last byte, overlapping bytes
+    // already decoded with the same values.
+    if (i < n) ok &= Decode16(s + 2 * (n - 16), out + n - 16);
+    return ok;
   }
-  return bad == 0;
+#endif
+  return DecodeScalar(s, n, out);
 }
 
 bool AllHexDigits(std::string_view digits) {
   for (unsigned char c : digits)
     if (hexdigits::kValue[c] == hexdigits::kBad) return false;
   return true;
+}
+
+void RegionStore::Append(uint32_t address, const uint8_t* data, size_t size) {
+  std::vector<ImageChunk>& runs = *runs_;
+  if (runs.empty() || uint64_t{runs.back().Address} + runs.back().Bytes.size() != address) {
+    runs.push_back({address, {}});
+    if (runs.size() == 1) runs.back().Bytes.reserve(firstRunReserve_);
+  }
+  auto& bytes = runs.back().Bytes;
+  bytes.insert(bytes.end(), data, data + size);
 }
 
 void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int line) {
@@ -67,8 +118,8 @@ void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int 
   if (!result_.HasData || address < result_.Low) result_.Low = static_cast<uint32_t>(address);
   if (!result_.HasData || last > result_.High) result_.High = static_cast<uint32_t>(last);
   result_.HasData = true;
-  if (sink_) {
-    (*sink_)(static_cast<uint32_t>(address), data, size);
+  if (runs_) {
+    Append(static_cast<uint32_t>(address), data, size);
     return;
   }
 

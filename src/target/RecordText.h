@@ -34,13 +34,20 @@ class RegionStore {
  public:
   RegionStore(std::span<const ImageRegion> regions, ImageLoadResult& result)
       : regions_(regions), result_(result) {}
-  RegionStore(const ImageSink& sink, ImageLoadResult& result) : sink_(&sink), result_(result) {}
+  // Runs instead of regions. A record file holds at most one byte per two
+  // characters; reserving that for the first run saves regrowing a large
+  // image several times.
+  RegionStore(std::vector<ImageChunk>& runs, size_t firstRunReserve, ImageLoadResult& result)
+      : runs_(&runs), firstRunReserve_(firstRunReserve), result_(result) {}
   // address is 64 bits wide so a record near the top cannot wrap around.
   void Store(uint64_t address, const uint8_t* data, size_t size, int line);
 
  private:
+  void Append(uint32_t address, const uint8_t* data, size_t size);
+
   std::span<const ImageRegion> regions_;
-  const ImageSink* sink_ = nullptr;
+  std::vector<ImageChunk>* runs_ = nullptr;
+  size_t firstRunReserve_ = 0;
   ImageLoadResult& result_;
 };
 

@@ -86,9 +86,9 @@ ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> 
   return result;
 }
 
-ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink) {
+ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs) {
   ImageLoadResult result;
-  RegionStore store(sink, result);
+  RegionStore store(runs, text.size() / 2, result);
   Parse(text, result, store);
   return result;
 }
