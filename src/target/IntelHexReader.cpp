@@ -47,12 +47,11 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
                                                     : "bad length: record longer than its count");
       continue;
     }
-    if (!DecodeBytes(digits, rec)) {
+    uint8_t sum;
+    if (!DecodeBytes(digits, rec, sum)) {
       result.AddIssue(n, "non-hex character");
       continue;
     }
-    uint8_t sum = 0;
-    for (size_t i = 0; i < count + 5; ++i) sum = static_cast<uint8_t>(sum + rec[i]);
     if (sum != 0) {
       result.AddIssue(n, "checksum error");
       continue;

@@ -24,6 +24,9 @@ class LineCursor {
 
 // Decodes pairs of hex digits; false when a character is not a hex digit.
 bool DecodeBytes(std::string_view digits, uint8_t* out);
+// The same, adding up the decoded bytes (mod 256) for the record's check
+// in the same pass.
+bool DecodeBytes(std::string_view digits, uint8_t* out, uint8_t& sum);
 
 // True when every character is a hex digit (no output, any length).
 bool AllHexDigits(std::string_view digits);
