@@ -33,7 +33,7 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
       continue;
     }
     // The length byte first, so a lying length is told apart from bad digits.
-    if (!DecodeBytes(digits.substr(0, 2), rec)) {
+    if (!recordtext::DecodeByte(digits.data(), rec[0])) {
       result.AddIssue(n, "non-hex character");
       continue;
     }

@@ -3,6 +3,7 @@
 #include <span>
 #include <string_view>
 
+#include "target/HexDigits.h"
 #include "target/ImageFile.h"
 
 // Pieces shared by the Intel HEX and S-record readers.
@@ -22,10 +23,18 @@ class LineCursor {
   int line_ = 0;
 };
 
+// One byte from the two digits at s, for a record's length before the rest
+// is decoded; false when either is not a hex digit.
+inline bool DecodeByte(const char* s, uint8_t& out) {
+  const unsigned h = hexdigits::kValue[static_cast<unsigned char>(s[0])];
+  const unsigned l = hexdigits::kValue[static_cast<unsigned char>(s[1])];
+  out = static_cast<uint8_t>((h << 4) | (l & 0xF));
+  return ((h | l) & 0xF0) == 0;
+}
+
 // Decodes pairs of hex digits; false when a character is not a hex digit.
-bool DecodeBytes(std::string_view digits, uint8_t* out);
-// The same, adding up the decoded bytes (mod 256) for the record's check
-// in the same pass.
+// sum is the decoded bytes' sum (mod 256), for the record's check in the
+// same pass.
 bool DecodeBytes(std::string_view digits, uint8_t* out, uint8_t& sum);
 
 // True when every character is a hex digit (no output, any length).

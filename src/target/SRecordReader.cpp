@@ -39,7 +39,7 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
       continue;
     }
     std::string_view digits = line.substr(2);
-    if (digits.size() < 2 || !DecodeBytes(digits.substr(0, 2), rec)) {
+    if (digits.size() < 2 || !recordtext::DecodeByte(digits.data(), rec[0])) {
       result.AddIssue(n, digits.size() < 2 ? "truncated record" : "non-hex character");
       continue;
     }
