@@ -99,11 +99,6 @@ bool DecodeBytes(std::string_view digits, uint8_t* out, uint8_t& sum) {
   return DecodeScalar(s, n, out, sum);
 }
 
-bool DecodeBytes(std::string_view digits, uint8_t* out) {
-  uint8_t sum;
-  return DecodeBytes(digits, out, sum);
-}
-
 bool AllHexDigits(std::string_view digits) {
   for (unsigned char c : digits)
     if (hexdigits::kValue[c] == hexdigits::kBad) return false;
