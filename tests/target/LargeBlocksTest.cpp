@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ TEST(LargeBlocks, MoreLargeBlocksThanTheTableHoldsAndSmallOnesBetween) {
   large.clear();
   std::vector<uint8_t> again(4 << 20, 0xA5);
   EXPECT_EQ(again[(4 << 20) - 1], 0xA5);
+}
+
+TEST(LargeBlocks, ImpossibleSizesThrowInsteadOfWrapping) {
+  volatile size_t huge = ~size_t{0} - 4096;
+  EXPECT_THROW(static_cast<void>(::operator new(huge)), std::bad_alloc);
 }
 
 }  // namespace

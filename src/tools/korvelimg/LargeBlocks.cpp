@@ -31,6 +31,8 @@ std::mutex blocksLock;
 std::atomic<int> liveBlocks{0};  // lets the many small frees skip the lock
 
 void* MapLarge(size_t size) {
+  // Sizes near the top of the range would wrap below; malloc refuses them.
+  if (size > (size_t{1} << 48)) return nullptr;
   const size_t body = (size + kHuge - 1) & ~(kHuge - 1);
   const size_t length = body + kHuge;  // room to move to a 2 MB boundary
   std::lock_guard<std::mutex> hold(blocksLock);
