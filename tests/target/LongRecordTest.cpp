@@ -11,32 +11,19 @@
 namespace korvel {
 namespace {
 
-// count data bytes 0x00, 0x01, ... at address 0; upper-case digits unless lower.
-std::string IntelRecord(size_t count, bool lower = false) {
-  std::vector<uint8_t> rec = {uint8_t(count), 0, 0, 0};
+// A record of count data bytes i * 7 + 3 at address 0, with its check byte;
+// upper-case digits unless lower.
+std::string Record(bool motorola, size_t count, bool lower = false) {
+  std::vector<uint8_t> rec = motorola ? std::vector<uint8_t>{uint8_t(count + 5), 0, 0, 0, 0}
+                                      : std::vector<uint8_t>{uint8_t(count), 0, 0, 0};
   for (size_t i = 0; i < count; ++i) rec.push_back(uint8_t(i * 7 + 3));
   uint8_t sum = 0;
   for (uint8_t b : rec) sum = uint8_t(sum + b);
-  rec.push_back(uint8_t(0x100 - sum));
-  std::string line = ":";
+  rec.push_back(motorola ? uint8_t(~sum) : uint8_t(0x100 - sum));
+  std::string line = motorola ? "S3" : ":";
   char hex[3];
   for (uint8_t b : rec) {
     std::snprintf(hex, sizeof hex, lower ? "%02x" : "%02X", b);
-    line += hex;
-  }
-  return line;
-}
-
-std::string SRecord3(size_t count) {
-  std::vector<uint8_t> rec = {uint8_t(count + 5), 0, 0, 0, 0};
-  for (size_t i = 0; i < count; ++i) rec.push_back(uint8_t(i * 7 + 3));
-  uint8_t sum = 0;
-  for (uint8_t b : rec) sum = uint8_t(sum + b);
-  rec.push_back(uint8_t(~sum));
-  std::string line = "S3";
-  char hex[3];
-  for (uint8_t b : rec) {
-    std::snprintf(hex, sizeof hex, "%02X", b);
     line += hex;
   }
   return line;
@@ -60,7 +47,7 @@ constexpr size_t kCounts[] = {10, 11, 12, 27, 28, 29, 43, 59, 60, 123, 250};
 TEST(LongRecord, GoodRecordsOfEveryLengthLoadIntoRegionsAndRuns) {
   for (bool motorola : {false, true}) {
     for (size_t count : kCounts) {
-      const std::string line = motorola ? SRecord3(count) : IntelRecord(count, count % 2 == 1);
+      const std::string line = Record(motorola, count, count % 2 == 1);
       const Loaded l = Load(line + "\r\n", motorola);
       ASSERT_EQ(l.Result.IssueCount, 0u) << line << ": " << l.Result.Summary();
       for (size_t i = 0; i < count; ++i) ASSERT_EQ(l.Memory[i], uint8_t(i * 7 + 3)) << line;
@@ -86,7 +73,7 @@ TEST(LongRecord, ADamagedCharacterAnywhereIsCaughtAndNothingStored) {
                             {'g', "non-hex character"},  {0, nullptr}};
   for (bool motorola : {false, true}) {
     for (size_t count : kCounts) {
-      const std::string good = motorola ? SRecord3(count) : IntelRecord(count);
+      const std::string good = Record(motorola, count);
       // Past the record mark or type; the first two digits are the length
       // and change what the record is, so start after them.
       const size_t from = motorola ? 4 : 3;
