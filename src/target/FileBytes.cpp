@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,28 +49,62 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string& error
   return true;
 }
 
+namespace {
+
+// Writes all of bytes to fd, retrying short writes; false with errno set.
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Replacing a file by truncating it to nothing first (O_TRUNC) or by a
+// rename over it makes ext4 and others start writing the file out at once,
+// and the next replace waits for that; converting the same file again and
+// again took several times longer than the conversion itself. So the bytes
+// go over the old ones and the file is cut to their length afterwards. A
+// failed write cuts it to what was written, as a truncating open would
+// have left it.
+bool WriteOver(int fd, std::string_view bytes) {
+  struct stat st {};
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (!WriteAll(fd, bytes)) {
+    const int saved = errno;
+    const off_t at = regular ? lseek(fd, 0, SEEK_CUR) : -1;
+    // The write's error is the one worth reporting.
+    [[maybe_unused]] const int cut = at >= 0 ? ftruncate(fd, at) : 0;
+    errno = saved;
+    return false;
+  }
+  return !regular || ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+}
+
+}  // namespace
+
 WriteResult WriteFileBytes(const std::string& path, std::string_view bytes, ReplaceMode mode) {
   WriteResult r;
   const bool inPlace = mode == ReplaceMode::InPlace;
   const std::string temp = inPlace ? path : path + ".part";
-  {
-    File f(std::fopen(temp.c_str(), "wb"));
-    if (!f) {
-      r.Error = Reason(temp);
-      return r;
-    }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() ||
-        std::fflush(f.get()) != 0) {
-      r.Error = Reason(temp);
-      f.reset();
-      if (!inPlace) std::remove(temp.c_str());
-      return r;
-    }
-    if (std::fclose(f.release()) != 0) {
-      r.Error = Reason(temp);
-      if (!inPlace) std::remove(temp.c_str());
-      return r;
-    }
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (inPlace ? 0 : O_TRUNC), 0666);
+  if (fd < 0) {
+    r.Error = Reason(temp);
+    return r;
+  }
+  const bool written = inPlace ? WriteOver(fd, bytes) : WriteAll(fd, bytes);
+  if (!written) r.Error = Reason(temp);
+  if (::close(fd) != 0 && r.Error.empty()) r.Error = Reason(temp);
+  if (!r.Error.empty()) {
+    if (!inPlace) std::remove(temp.c_str());
+    return r;
   }
   if (!inPlace && std::rename(temp.c_str(), path.c_str()) != 0) {
     r.Error = Reason(path);

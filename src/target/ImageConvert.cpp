@@ -71,19 +71,8 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
     return r;
   }
   std::vector<ImageChunk> chunks;
-  // A record file holds at most one byte per two characters; reserving that
-  // for the first run saves regrowing a large image several times.
-  const size_t guess = bytes.size() / 2;
-  ImageSink sink = [&chunks, guess](uint32_t address, const uint8_t* data, size_t size) {
-    if (chunks.empty() || EndOf(chunks.back()) != address) {
-      chunks.push_back({address, {}});
-      if (chunks.size() == 1) chunks.back().Bytes.reserve(guess);
-    }
-    auto& v = chunks.back().Bytes;
-    v.insert(v.end(), data, data + size);
-  };
   const ImageLoadResult loaded =
-      format == ImageFormat::IntelHex ? ReadIntelHex(bytes, sink) : ReadSRecord(bytes, sink);
+      format == ImageFormat::IntelHex ? ReadIntelHex(bytes, chunks) : ReadSRecord(bytes, chunks);
   if (loaded.IssueCount) {
     r.Error = path + ": " + loaded.Summary();
     return r;

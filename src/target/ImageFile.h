@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,11 +45,16 @@ ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion>
 // start records are checked and otherwise ignored.
 ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions);
 
-// The same readers handing every good data record to a sink instead of
-// regions (for images whose extent is not known in advance).
-using ImageSink = std::function<void(uint32_t address, const uint8_t* data, size_t size)>;
-ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink);
-ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink);
+// A run of bytes at consecutive addresses.
+struct ImageChunk {
+  uint32_t Address = 0;
+  std::vector<uint8_t> Bytes;
+};
+// The same readers appending every good data record to runs in file order
+// instead of regions (for images whose extent is not known in advance): a
+// record that continues the last run grows it, any other starts a new one.
+ImageLoadResult ReadIntelHex(std::string_view text, std::vector<ImageChunk>& runs);
+ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs);
 
 ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions);
 ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions);
@@ -82,19 +86,15 @@ std::string FormatIntelHex(std::span<const uint8_t> buffer, uint32_t offset, uin
 std::string FormatSRecord(std::span<const uint8_t> buffer, uint32_t offset, uint32_t first,
                           uint32_t last, std::string_view header);
 
-// A run of bytes at consecutive addresses.
-struct ImageChunk {
-  uint32_t Address = 0;
-  std::vector<uint8_t> Bytes;
-};
 // The writers over separate runs, sorted by address and not overlapping.
 std::string FormatIntelHex(std::span<const ImageChunk> chunks);
 std::string FormatSRecord(std::span<const ImageChunk> chunks, std::string_view header);
 
 // ViaTemporary writes beside the final name and renames over it, so a failed
 // save leaves any earlier file whole; the window's saves use it. InPlace
-// truncates and writes the file itself, as command-line converters do: a
-// rename over an existing file makes the file system flush it at once.
+// writes over the file itself and then cuts it to the new length, as
+// command-line converters may: a rename over an existing file, or emptying
+// it first, makes the file system flush it at once.
 enum class ReplaceMode { ViaTemporary, InPlace };
 WriteResult WriteFileBytes(const std::string& path, std::string_view bytes,
                            ReplaceMode mode = ReplaceMode::ViaTemporary);

@@ -33,7 +33,7 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
       continue;
     }
     // The length byte first, so a lying length is told apart from bad digits.
-    if (!DecodeBytes(digits.substr(0, 2), rec)) {
+    if (!recordtext::DecodeByte(digits.data(), rec[0])) {
       result.AddIssue(n, "non-hex character");
       continue;
     }
@@ -47,12 +47,11 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
                                                     : "bad length: record longer than its count");
       continue;
     }
-    if (!DecodeBytes(digits, rec)) {
+    uint8_t sum;
+    if (!DecodeBytes(digits, rec, sum)) {
       result.AddIssue(n, "non-hex character");
       continue;
     }
-    uint8_t sum = 0;
-    for (size_t i = 0; i < count + 5; ++i) sum = static_cast<uint8_t>(sum + rec[i]);
     if (sum != 0) {
       result.AddIssue(n, "checksum error");
       continue;
@@ -96,9 +95,9 @@ ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion>
   return result;
 }
 
-ImageLoadResult ReadIntelHex(std::string_view text, const ImageSink& sink) {
+ImageLoadResult ReadIntelHex(std::string_view text, std::vector<ImageChunk>& runs) {
   ImageLoadResult result;
-  RegionStore store(sink, result);
+  RegionStore store(runs, text.size() / 2, result);
   Parse(text, result, store);
   return result;
 }

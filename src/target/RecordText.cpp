@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "target/HexDigits.h"
-
 namespace korvel::recordtext {
 
 namespace {
@@ -25,36 +23,14 @@ bool LineCursor::Next(std::string_view& line) {
   return true;
 }
 
-namespace {
-
-inline unsigned IsNotHex(unsigned char c) {
-  return !((unsigned(c - '0') < 10) | (unsigned((c | 0x20) - 'a') < 6));
-}
-
-// Valid only for hex digits: '0'..'9' have 0 in bit 6, letters 1 and a
-// low nibble one less than their value's.
-inline unsigned Nibble(unsigned char c) { return (c & 0xF) + 9 * (c >> 6); }
-
-}  // namespace
-
-// Branch-free arithmetic, so the compiler can run the loop over many
-// characters at once; validity is checked for all of them together.
-bool DecodeBytes(std::string_view digits, uint8_t* out) {
-  const size_t n = digits.size() / 2;
-  const auto* s = reinterpret_cast<const unsigned char*>(digits.data());
-  unsigned bad = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char h = s[2 * i], l = s[2 * i + 1];
-    bad |= IsNotHex(h) | IsNotHex(l);
-    out[i] = static_cast<uint8_t>((Nibble(h) << 4) | Nibble(l));
+void RegionStore::Append(uint32_t address, const uint8_t* data, size_t size) {
+  std::vector<ImageChunk>& runs = *runs_;
+  if (runs.empty() || uint64_t{runs.back().Address} + runs.back().Bytes.size() != address) {
+    runs.push_back({address, {}});
+    if (runs.size() == 1) runs.back().Bytes.reserve(firstRunReserve_);
   }
-  return bad == 0;
-}
-
-bool AllHexDigits(std::string_view digits) {
-  for (unsigned char c : digits)
-    if (hexdigits::kValue[c] == hexdigits::kBad) return false;
-  return true;
+  auto& bytes = runs.back().Bytes;
+  bytes.insert(bytes.end(), data, data + size);
 }
 
 void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int line) {
@@ -67,8 +43,8 @@ void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int 
   if (!result_.HasData || address < result_.Low) result_.Low = static_cast<uint32_t>(address);
   if (!result_.HasData || last > result_.High) result_.High = static_cast<uint32_t>(last);
   result_.HasData = true;
-  if (sink_) {
-    (*sink_)(static_cast<uint32_t>(address), data, size);
+  if (runs_) {
+    Append(static_cast<uint32_t>(address), data, size);
     return;
   }
 

@@ -3,6 +3,7 @@
 #include <span>
 #include <string_view>
 
+#include "target/HexDigits.h"
 #include "target/ImageFile.h"
 
 // Pieces shared by the Intel HEX and S-record readers.
@@ -22,8 +23,19 @@ class LineCursor {
   int line_ = 0;
 };
 
+// One byte from the two digits at s, for a record's length before the rest
+// is decoded; false when either is not a hex digit.
+inline bool DecodeByte(const char* s, uint8_t& out) {
+  const unsigned h = hexdigits::kValue[static_cast<unsigned char>(s[0])];
+  const unsigned l = hexdigits::kValue[static_cast<unsigned char>(s[1])];
+  out = static_cast<uint8_t>((h << 4) | (l & 0xF));
+  return ((h | l) & 0xF0) == 0;
+}
+
 // Decodes pairs of hex digits; false when a character is not a hex digit.
-bool DecodeBytes(std::string_view digits, uint8_t* out);
+// sum is the decoded bytes' sum (mod 256), for the record's check in the
+// same pass.
+bool DecodeBytes(std::string_view digits, uint8_t* out, uint8_t& sum);
 
 // True when every character is a hex digit (no output, any length).
 bool AllHexDigits(std::string_view digits);
@@ -34,13 +46,20 @@ class RegionStore {
  public:
   RegionStore(std::span<const ImageRegion> regions, ImageLoadResult& result)
       : regions_(regions), result_(result) {}
-  RegionStore(const ImageSink& sink, ImageLoadResult& result) : sink_(&sink), result_(result) {}
+  // Runs instead of regions. A record file holds at most one byte per two
+  // characters; reserving that for the first run saves regrowing a large
+  // image several times.
+  RegionStore(std::vector<ImageChunk>& runs, size_t firstRunReserve, ImageLoadResult& result)
+      : runs_(&runs), firstRunReserve_(firstRunReserve), result_(result) {}
   // address is 64 bits wide so a record near the top cannot wrap around.
   void Store(uint64_t address, const uint8_t* data, size_t size, int line);
 
  private:
+  void Append(uint32_t address, const uint8_t* data, size_t size);
+
   std::span<const ImageRegion> regions_;
-  const ImageSink* sink_ = nullptr;
+  std::vector<ImageChunk>* runs_ = nullptr;
+  size_t firstRunReserve_ = 0;
   ImageLoadResult& result_;
 };
 

@@ -39,7 +39,7 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
       continue;
     }
     std::string_view digits = line.substr(2);
-    if (digits.size() < 2 || !DecodeBytes(digits.substr(0, 2), rec)) {
+    if (digits.size() < 2 || !recordtext::DecodeByte(digits.data(), rec[0])) {
       result.AddIssue(n, digits.size() < 2 ? "truncated record" : "non-hex character");
       continue;
     }
@@ -57,12 +57,11 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
       result.AddIssue(n, "bad length: count too small for the address");
       continue;
     }
-    if (!DecodeBytes(digits, rec)) {
+    uint8_t sum;
+    if (!DecodeBytes(digits, rec, sum)) {
       result.AddIssue(n, "non-hex character");
       continue;
     }
-    uint8_t sum = 0;
-    for (size_t i = 0; i <= count; ++i) sum = static_cast<uint8_t>(sum + rec[i]);
     if (sum != 0xFF) {
       result.AddIssue(n, "checksum error");
       continue;
@@ -86,9 +85,9 @@ ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> 
   return result;
 }
 
-ImageLoadResult ReadSRecord(std::string_view text, const ImageSink& sink) {
+ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs) {
   ImageLoadResult result;
-  RegionStore store(sink, result);
+  RegionStore store(runs, text.size() / 2, result);
   Parse(text, result, store);
   return result;
 }

@@ -71,6 +71,8 @@ TEST(ImageConvert, BothReplaceModesLeaveOnlyTheFile) {
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
   }
   EXPECT_FALSE(WriteFileBytes(dir / "missing/out.bin", "x").Ok);
+  // Written over in place, a device is not cut to length.
+  EXPECT_TRUE(WriteFileBytes("/dev/null", "x", ReplaceMode::InPlace).Ok);
 }
 
 }  // namespace
