@@ -1,5 +1,7 @@
 #include "target/RecordText.h"
 
+#include "target/MappedFile.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -63,6 +65,33 @@ void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int 
                   static_cast<unsigned long long>(address));
     result_.AddIssue(line, what);
   }
+}
+
+ImageLoadResult ParseRecords(RecordParser parse, std::string_view text,
+                             std::span<const ImageRegion> regions) {
+  ImageLoadResult result;
+  RegionStore store(regions, result);
+  parse(text, result, store);
+  return result;
+}
+
+ImageLoadResult ParseRecords(RecordParser parse, std::string_view text, std::vector<ImageChunk>& runs) {
+  ImageLoadResult result;
+  RegionStore store(runs, text.size() / 2, result);
+  parse(text, result, store);
+  return result;
+}
+
+ImageLoadResult ParseRecordFile(RecordParser parse, const std::string& path,
+                                std::span<const ImageRegion> regions) {
+  MappedFile file;
+  std::string error;
+  if (!file.Open(path, error)) {
+    ImageLoadResult r;
+    r.OpenError = error;
+    return r;
+  }
+  return ParseRecords(parse, file.Bytes(), regions);
 }
 
 }  // namespace korvel::recordtext

@@ -63,4 +63,13 @@ class RegionStore {
   ImageLoadResult& result_;
 };
 
+// Runs a record parser (Intel HEX or S-records) into the regions, into
+// collected runs, or over a mapped file into the regions.
+using RecordParser = void (*)(std::string_view text, ImageLoadResult& result, RegionStore& store);
+ImageLoadResult ParseRecords(RecordParser parse, std::string_view text,
+                             std::span<const ImageRegion> regions);
+ImageLoadResult ParseRecords(RecordParser parse, std::string_view text, std::vector<ImageChunk>& runs);
+ImageLoadResult ParseRecordFile(RecordParser parse, const std::string& path,
+                                std::span<const ImageRegion> regions);
+
 }  // namespace korvel::recordtext

@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "target/ImageFile.h"
-#include "target/MappedFile.h"
 #include "target/RecordText.h"
 
 namespace korvel {
@@ -79,28 +78,15 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
 }  // namespace
 
 ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions) {
-  ImageLoadResult result;
-  RegionStore store(regions, result);
-  Parse(text, result, store);
-  return result;
+  return ParseRecords(Parse, text, regions);
 }
 
 ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs) {
-  ImageLoadResult result;
-  RegionStore store(runs, text.size() / 2, result);
-  Parse(text, result, store);
-  return result;
+  return ParseRecords(Parse, text, runs);
 }
 
 ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions) {
-  MappedFile file;
-  std::string error;
-  if (!file.Open(path, error)) {
-    ImageLoadResult r;
-    r.OpenError = error;
-    return r;
-  }
-  return ReadSRecord(file.Bytes(), regions);
+  return ParseRecordFile(Parse, path, regions);
 }
 
 }  // namespace korvel
