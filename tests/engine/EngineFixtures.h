@@ -6,7 +6,8 @@
 
 namespace korvel::test {
 
-// Chip descriptors as the family rules give them for a few parts.
+// Hand-made chip descriptors for a few parts; the vectors below were
+// computed from these fields.
 inline ChipInfo Stm32F103xB() {
   ChipInfo c;
   c.ChipName = "STM32F103xB";
