@@ -86,7 +86,7 @@ std::string UsageText(const std::string& program) {
          "Options:\n"
          "  --echo-log         print every information-log line on standard output\n"
          "  --simulate N       attach N simulated programmer units (1..10)\n"
-         "  --sim-fault SPEC   give simulated units faults, e.g. 3:silent or *:wire\n"
+         "  --sim-fault FAULT   give simulated units faults, e.g. 3:silent or *:wire\n"
          "                     (korvelsim --help lists every item)\n"
          "  --chip NAME        select the chip NAME\n"
          "  --load FILE        load FILE as the object file; more --load add data\n"

@@ -14,7 +14,7 @@ struct CommandLine {
   bool EchoLog = false;
   bool Help = false;
   int Simulate = 0;              // --simulate N: N in-process simulated units
-  std::vector<std::string> SimulateFaults;  // --sim-fault SPEC (repeatable)
+  std::vector<std::string> SimulateFaults;  // --sim-fault FAULT (repeatable)
   std::string Chip;              // --chip NAME
   std::vector<std::string> Loads;  // --load FILE (repeatable)
   std::string Run;               // --run OP

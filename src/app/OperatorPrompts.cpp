@@ -18,15 +18,15 @@ PromptButton RecordingPrompts::Message(PromptKind kind, const std::string& text,
   return buttons.front();
 }
 
-std::optional<std::string> RecordingPrompts::OpenFileName(const FileDialogSpec&) {
+std::optional<std::string> RecordingPrompts::OpenFileName(const FileDialogOptions&) {
   if (FileNames.empty()) return std::nullopt;
   auto n = FileNames.front();
   FileNames.erase(FileNames.begin());
   return n;
 }
 
-std::optional<std::string> RecordingPrompts::SaveFileName(const FileDialogSpec& spec) {
-  return OpenFileName(spec);
+std::optional<std::string> RecordingPrompts::SaveFileName(const FileDialogOptions& options) {
+  return OpenFileName(options);
 }
 
 }  // namespace korvel

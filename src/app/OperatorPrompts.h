@@ -10,7 +10,7 @@ enum class PromptButton { Ok, Cancel, Yes, No, Abort, Ignore };
 
 // A file dialog's filters as "Description|*.EXT;*.EXT" entries and the one
 // selected at first (0-based).
-struct FileDialogSpec {
+struct FileDialogOptions {
   std::string Title;
   std::vector<std::string> Filters;
   int FilterIndex = 0;
@@ -27,8 +27,8 @@ struct OperatorPrompts {
                                const std::vector<PromptButton>& buttons = {}) = 0;
   virtual void Beep() = 0;
   // nullopt when cancelled.
-  virtual std::optional<std::string> OpenFileName(const FileDialogSpec& spec) = 0;
-  virtual std::optional<std::string> SaveFileName(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> OpenFileName(const FileDialogOptions& options) = 0;
+  virtual std::optional<std::string> SaveFileName(const FileDialogOptions& options) = 0;
 };
 
 // Records every prompt and answers by rule: the scripted answer if one is
@@ -45,8 +45,8 @@ class RecordingPrompts : public OperatorPrompts {
   PromptButton Message(PromptKind kind, const std::string& text,
                        const std::vector<PromptButton>& buttons = {}) override;
   void Beep() override { ++Beeps; }
-  std::optional<std::string> OpenFileName(const FileDialogSpec&) override;
-  std::optional<std::string> SaveFileName(const FileDialogSpec&) override;
+  std::optional<std::string> OpenFileName(const FileDialogOptions&) override;
+  std::optional<std::string> SaveFileName(const FileDialogOptions&) override;
 
   std::vector<Shown> Messages;
   int Beeps = 0;

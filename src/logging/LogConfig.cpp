@@ -37,15 +37,15 @@ void LogConfigForm::SelectCreate(int item) {
 
 void LogConfigForm::SelectMode(int item) { RadioGrpMod.ItemIndex = item; }
 
-FileDialogSpec LogFileDialogSpec() {
-  FileDialogSpec spec;
-  spec.Filters = {"All Log Files(*.Log,*.Txt)|*.log;*.Txt"};
-  spec.DefaultSuffix = "log";
-  return spec;
+FileDialogOptions LogFileDialogOptions() {
+  FileDialogOptions options;
+  options.Filters = {"All Log Files(*.Log,*.Txt)|*.log;*.Txt"};
+  options.DefaultSuffix = "log";
+  return options;
 }
 
 void LogConfigForm::Browse(OperatorPrompts& prompts) {
-  if (auto name = prompts.OpenFileName(LogFileDialogSpec())) EditLogName.Text = *name;
+  if (auto name = prompts.OpenFileName(LogFileDialogOptions())) EditLogName.Text = *name;
 }
 
 bool LogConfigForm::Ok(OperatorPrompts& prompts) {

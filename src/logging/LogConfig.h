@@ -45,7 +45,7 @@ struct LogConfigForm {
 };
 
 // The browse dialog's filter.
-FileDialogSpec LogFileDialogSpec();
+FileDialogOptions LogFileDialogOptions();
 
 // "VatLogX.cfg" in the application directory.
 std::string LogConfigPath(const std::string& appDir);

@@ -11,9 +11,9 @@
 
 namespace korvel {
 
-FileDialogSpec OptionOpenDialog() {
-  FileDialogSpec spec;
-  spec.Filters = {
+FileDialogOptions OptionOpenDialog() {
+  FileDialogOptions options;
+  options.Filters = {
       "Intel Hex Files(*.HEX)|*.HEX",
       "Motorola S-record Files(*.S19)|*.S19;*.S28;*.S37",
       "Binary Files(*.BIN)|*.BIN",
@@ -21,15 +21,15 @@ FileDialogSpec OptionOpenDialog() {
       "All Hex/Binary Files|*.HEX;*.S19;*.S28;*.S37;*.BIN",
       "All Option Byte Files(*.BIN,*.HEX,*.S*,*.FRB)|*.BIN;*.HEX;*.S*;*.FRB",
   };
-  spec.FilterIndex = 5;
-  return spec;
+  options.FilterIndex = 5;
+  return options;
 }
 
-FileDialogSpec OptionSaveDialog() {
-  FileDialogSpec spec;
-  spec.Filters = {"All Binary Files(*.BIN)|*.BIN", "Intel Hex Files(*.HEX)|*.HEX",
+FileDialogOptions OptionSaveDialog() {
+  FileDialogOptions options;
+  options.Filters = {"All Binary Files(*.BIN)|*.BIN", "Intel Hex Files(*.HEX)|*.HEX",
                   "Motorola S-record Files(*.mot)|*.S19"};
-  return spec;
+  return options;
 }
 
 

@@ -11,9 +11,9 @@ namespace korvel {
 
 
 // OpenDialog1 with its sixth filter (the option-byte files) selected.
-FileDialogSpec OptionOpenDialog();
+FileDialogOptions OptionOpenDialog();
 // SaveDialog1; whatever filter is chosen, the file is plain binary.
-FileDialogSpec OptionSaveDialog();
+FileDialogOptions OptionSaveDialog();
 
 // LoadOptionByteFile1: needs a chip, asks for the file, then loads it.
 void LoadOptionByteFileCommand(OptionContext& ctx);

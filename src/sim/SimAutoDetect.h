@@ -41,7 +41,7 @@ std::vector<std::array<uint8_t, 8>> ChipRunFrames(const SimJob& job, bool chipHa
 void ProgramChipFromJob(const SimJob& job, SimTarget& chip);
 
 // After the restart of a download with automatic chip detection on: the
-// unit programs its fault spec's chips (no more than the job's limit), one
+// unit programs its fault text's chips (no more than the job's limit), one
 // every interval from the restart reply on, its frames spread over the
 // interval; the socket then holds the last good chip.
 void StartAutoRun(SimUnit& unit);

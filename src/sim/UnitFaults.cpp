@@ -45,7 +45,7 @@ bool ParseForcedStatus(const std::string& s, ForcedStatus& f) {
   return true;
 }
 
-// One item of a spec applied to f; false when it is not understood.
+// One item of a fault text applied to f; false when it is not understood.
 bool ApplyItem(const std::string& item, UnitFaults& f) {
   const size_t eq = item.find('=');
   const std::string key = item.substr(0, eq);
@@ -110,19 +110,19 @@ std::optional<uint8_t> UnitFaults::StatusFor(uint8_t command, uint16_t parameter
   return std::nullopt;
 }
 
-std::optional<std::map<int, UnitFaults>> ParseUnitFaults(const std::vector<std::string>& specs,
+std::optional<std::map<int, UnitFaults>> ParseUnitFaults(const std::vector<std::string>& faultTexts,
                                                           std::string& error) {
   std::map<int, UnitFaults> faults;
-  for (const auto& spec : specs) {
-    const size_t colon = spec.find(':');
+  for (const auto& faultText : faultTexts) {
+    const size_t colon = faultText.find(':');
     int unit = 0;
-    const std::string who = colon == std::string::npos ? spec : spec.substr(0, colon);
+    const std::string who = colon == std::string::npos ? faultText : faultText.substr(0, colon);
     if (colon == std::string::npos || (who != "*" && (!ParseCount(who, unit) || unit < 1))) {
-      error = "bad fault \"" + spec + "\": expected UNIT:FAULT, e.g. 3:silent or *:wire";
+      error = "bad fault \"" + faultText + "\": expected UNIT:FAULT, e.g. 3:silent or *:wire";
       return std::nullopt;
     }
     std::vector<std::string> items;
-    const std::string what = spec.substr(colon + 1);
+    const std::string what = faultText.substr(colon + 1);
     for (size_t at = 0;;) {
       const size_t comma = what.find(',', at);
       items.push_back(what.substr(at, comma - at));
@@ -133,7 +133,7 @@ std::optional<std::map<int, UnitFaults>> ParseUnitFaults(const std::vector<std::
     for (const std::string& item : items) {
       UnitFaults probe;
       if (!ApplyItem(item, probe)) {
-        error = "bad fault \"" + spec + "\": \"" + item + "\" is not one of " + UnitFaultsHelp();
+        error = "bad fault \"" + faultText + "\": \"" + item + "\" is not one of " + UnitFaultsHelp();
         return std::nullopt;
       }
       for (int u = first; u <= last; ++u) ApplyItem(item, faults[u]);

@@ -17,9 +17,9 @@ struct ForcedStatus {
 };
 
 // How a simulated unit misbehaves, and how it runs on its own. Text form
-// (the --sim-fault option of the host and korvelsim --fault take such specs,
+// (the --sim-fault option of the host and korvelsim --fault take such texts,
 // repeatable): "UNIT:ITEM[,ITEM...]", UNIT a number from 1 or "*" for every
-// unit; specs apply in order, so "*:delay=5" then "3:delay=0" spares unit 3.
+// unit; fault texts apply in order, so "*:delay=5" then "3:delay=0" spares unit 3.
 // Numbers are decimal, except command, parameter and status codes (hex).
 // Requests and replies are counted from the first wake-up frame on.
 //   silent          never answers
@@ -68,15 +68,15 @@ struct UnitFaults {
   bool SilentAt(int n) const { return Silent || (SilentFrom > 0 && n >= SilentFrom); }
 };
 
-// The unit numbers a "*" spec applies to.
+// The unit numbers a "*" fault applies to.
 inline constexpr int kMaxSimUnits = 10;
 
-// Parses specs into faults by unit number (1-based). On a malformed spec
+// Parses fault texts into faults by unit number (1-based). On a malformed fault text
 // returns nullopt and sets error.
-std::optional<std::map<int, UnitFaults>> ParseUnitFaults(const std::vector<std::string>& specs,
+std::optional<std::map<int, UnitFaults>> ParseUnitFaults(const std::vector<std::string>& faultTexts,
                                                           std::string& error);
 
-// The text of --help lines that describe the spec items.
+// The text of --help lines that describe the fault items.
 const char* UnitFaultsHelp();
 
 }  // namespace korvel

@@ -55,7 +55,7 @@ BufferRange EepInMain(const ImageJob& job) {
 
 }  // namespace
 
-FileDialogSpec ObjectFileDialog() {
+FileDialogOptions ObjectFileDialog() {
   return {"",
           {"Binary Files(*.BIN)|*.BIN", "Intel Hex Files(*.HEX)|*.HEX",
            "Motorola S-record Files(*.S19,*.S28,*.S37)|*.S19;*.S28;*.S37", "All Files(*.*)|*.*",
@@ -64,14 +64,14 @@ FileDialogSpec ObjectFileDialog() {
           ""};
 }
 
-FileDialogSpec DataFileDialog() {
+FileDialogOptions DataFileDialog() {
   return {"",
           {"All Hex/Binary Files(*.BIN,*.HEX,*.S19)|*.BIN;*.HEX;*.S19", "All Files(*.*)|*.*"},
           0,
           ""};
 }
 
-FileDialogSpec SaveFileDialog() {
+FileDialogOptions SaveFileDialog() {
   return {"",
           {"All Binary Files(*.BIN)|*.BIN", "Intel Hex Files(*.HEX)|*.HEX",
            "Motorola S-record Files(*.mot)|*.S19"},

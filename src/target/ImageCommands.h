@@ -31,8 +31,8 @@ void FillDataMemory(ImageJob& job, uint8_t value);
 void UpdateEepWriteEnable(ImageJob& job);
 
 // The dialogs' filters.
-FileDialogSpec ObjectFileDialog();  // OpenDialog1, "All Hex/Binary Files" selected
-FileDialogSpec DataFileDialog();    // OpenDialogOTP
-FileDialogSpec SaveFileDialog();    // SaveDialog1
+FileDialogOptions ObjectFileDialog();  // OpenDialog1, "All Hex/Binary Files" selected
+FileDialogOptions DataFileDialog();    // OpenDialogOTP
+FileDialogOptions SaveFileDialog();    // SaveDialog1
 
 }  // namespace korvel

@@ -50,17 +50,17 @@ QStringList Filters(const std::vector<std::string>& filters) {
   return out;
 }
 
-std::optional<std::string> AskFile(QWidget* parent, const FileDialogSpec& spec, bool save) {
-  QFileDialog dialog(parent, Q(spec.Title));
+std::optional<std::string> AskFile(QWidget* parent, const FileDialogOptions& options, bool save) {
+  QFileDialog dialog(parent, Q(options.Title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  const QStringList filters = Filters(spec.Filters);
+  const QStringList filters = Filters(options.Filters);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
-    if (spec.FilterIndex >= 0 && spec.FilterIndex < filters.size())
-      dialog.selectNameFilter(filters[spec.FilterIndex]);
+    if (options.FilterIndex >= 0 && options.FilterIndex < filters.size())
+      dialog.selectNameFilter(filters[options.FilterIndex]);
   }
-  if (!spec.DefaultSuffix.empty()) dialog.setDefaultSuffix(Q(spec.DefaultSuffix));
+  if (!options.DefaultSuffix.empty()) dialog.setDefaultSuffix(Q(options.DefaultSuffix));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return S(dialog.selectedFiles().first());
 }
@@ -96,14 +96,14 @@ PromptButton QtOperatorPrompts::Message(PromptKind kind, const std::string& text
 
 void QtOperatorPrompts::Beep() { QApplication::beep(); }
 
-std::optional<std::string> QtOperatorPrompts::OpenFileName(const FileDialogSpec& spec) {
-  if (unattended_) return rule_.OpenFileName(spec);
-  return AskFile(parent_, spec, false);
+std::optional<std::string> QtOperatorPrompts::OpenFileName(const FileDialogOptions& options) {
+  if (unattended_) return rule_.OpenFileName(options);
+  return AskFile(parent_, options, false);
 }
 
-std::optional<std::string> QtOperatorPrompts::SaveFileName(const FileDialogSpec& spec) {
-  if (unattended_) return rule_.SaveFileName(spec);
-  return AskFile(parent_, spec, true);
+std::optional<std::string> QtOperatorPrompts::SaveFileName(const FileDialogOptions& options) {
+  if (unattended_) return rule_.SaveFileName(options);
+  return AskFile(parent_, options, true);
 }
 
 }  // namespace korvel::ui

@@ -15,8 +15,8 @@ class QtOperatorPrompts : public OperatorPrompts {
   PromptButton Message(PromptKind kind, const std::string& text,
                        const std::vector<PromptButton>& buttons = {}) override;
   void Beep() override;
-  std::optional<std::string> OpenFileName(const FileDialogSpec& spec) override;
-  std::optional<std::string> SaveFileName(const FileDialogSpec& spec) override;
+  std::optional<std::string> OpenFileName(const FileDialogOptions& options) override;
+  std::optional<std::string> SaveFileName(const FileDialogOptions& options) override;
 
   void SetParent(QWidget* parent) { parent_ = parent; }
   bool Unattended() const { return unattended_; }

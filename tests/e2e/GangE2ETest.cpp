@@ -29,9 +29,9 @@ class GangE2E : public ::testing::Test {
     ASSERT_TRUE(server->Start(error)) << error;
     gang = std::make_unique<HeadlessHost>(server->SlavePaths());
   }
-  void Start(const std::vector<std::string>& specs) {
+  void Start(const std::vector<std::string>& faultTexts) {
     std::string error;
-    auto faults = ParseUnitFaults(specs, error);
+    auto faults = ParseUnitFaults(faultTexts, error);
     ASSERT_TRUE(faults) << error;
     Start(*faults);
   }

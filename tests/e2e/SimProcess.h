@@ -13,7 +13,7 @@ namespace korvel::e2e {
 
 class SimProcess {
  public:
-  // extra: further korvelsim options ("--wire-rate", "--fault", SPEC, ...).
+  // extra: further korvelsim options ("--wire-rate", "--fault", FAULT, ...).
   SimProcess(const std::string& program, int units, const std::string& dir, std::vector<std::string> extra = {}) {
     int fds[2];
     if (::pipe(fds) != 0) return;

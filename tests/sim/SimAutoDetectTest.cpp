@@ -16,8 +16,8 @@ struct Timed {
 
 class SimAutoDetect : public testing::Test {
  protected:
-  void Start(const std::string& spec, ChipInfo chip = Stm8S105K4(), bool stm32 = false) {
-    d = std::make_unique<SimDriver>(chip, stm32, UnitSpec(spec));
+  void Start(const std::string& faultText, ChipInfo chip = Stm8S105K4(), bool stm32 = false) {
+    d = std::make_unique<SimDriver>(chip, stm32, UnitFaultsOf(faultText));
     FillPattern(d->buffers);
     d->settings.AutoDetect = 0x0F;
     d->settings.EepEnabled = true;

@@ -134,9 +134,9 @@ struct SimDriver {
   ScriptedRandomSource random{{0x1234, 0x5678, 0x9ABC, 0xDEF0, 0x42}};
 };
 
-// The faults of one unit's spec items, e.g. "delay=5,badcrc=2"; a malformed
-// spec fails the test.
-inline UnitFaults UnitSpec(const std::string& items) {
+// The faults of one unit's fault items, e.g. "delay=5,badcrc=2"; a malformed
+// fault text fails the test.
+inline UnitFaults UnitFaultsOf(const std::string& items) {
   std::string error;
   auto f = ParseUnitFaults({"1:" + items}, error);
   EXPECT_TRUE(f) << error;

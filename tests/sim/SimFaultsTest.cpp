@@ -1,4 +1,4 @@
-// Faults by spec and what they do to a unit; reply times computed from the
+// Faults by their text and what they do to a unit; reply times computed from the
 // unit's schedule, never waited for.
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::vector<int> Script(SimDriver& d) {
 
 TEST(SimFaults, EachFaultHasItsEffect) {
   const struct {
-    const char* Spec;
+    const char* Fault;
     std::vector<int> Statuses;
   } cases[] = {
       {"delay=0", {0, 6, 0, 6, 0}},
@@ -31,38 +31,38 @@ TEST(SimFaults, EachFaultHasItsEffect) {
       {"garbage", {0, 6, 0, 6, 0}},
   };
   for (const auto& c : cases) {
-    SimDriver d(Stm32F103xB(), true, UnitSpec(c.Spec));
-    EXPECT_EQ(Script(d), c.Statuses) << c.Spec;
+    SimDriver d(Stm32F103xB(), true, UnitFaultsOf(c.Fault));
+    EXPECT_EQ(Script(d), c.Statuses) << c.Fault;
   }
 }
 
 TEST(SimFaults, SilentUnitDoesNotEvenIdentify) {
-  SimDriver d(Stm32F103xB(), true, UnitSpec("silent"));
+  SimDriver d(Stm32F103xB(), true, UnitFaultsOf("silent"));
   Bytes out;
   d.unit.Receive(kWakeUpFrame.data(), kWakeUpFrame.size(), out);
   EXPECT_TRUE(out.empty());
 }
 
 TEST(SimFaults, FlipChangesOneByteOfTheReadBack) {
-  for (const char* spec : {"flip", "flip=1234"}) {
-    SimDriver d(Stm32F103xB(), true, UnitSpec(spec));
+  for (const char* faultText : {"flip", "flip=1234"}) {
+    SimDriver d(Stm32F103xB(), true, UnitFaultsOf(faultText));
     FillPattern(d.buffers);
     ASSERT_EQ(d.Program(), 6);
     int differing = 0;
-    EXPECT_EQ(d.ReadBack(differing), 0) << spec;
-    EXPECT_EQ(differing, 1) << spec;
+    EXPECT_EQ(d.ReadBack(differing), 0) << faultText;
+    EXPECT_EQ(differing, 1) << faultText;
   }
 }
 
 TEST(SimFaults, HangupComesInTheMiddleOfAProgramming) {
-  SimDriver d(Stm32F103xB(), true, UnitSpec("hangup=4"));
+  SimDriver d(Stm32F103xB(), true, UnitFaultsOf("hangup=4"));
   EXPECT_EQ(d.Program(), -1);
   EXPECT_TRUE(d.unit.HungUp());
   EXPECT_EQ(d.unit.Requests(), 4);
 }
 
 TEST(SimFaults, SlowRepliesAreDueLater) {
-  SimUnit unit(UnitSpec("delay=25"));
+  SimUnit unit(UnitFaultsOf("delay=25"));
   unit.Receive(kWakeUpFrame.data(), kWakeUpFrame.size(), 1000);
   EXPECT_EQ(unit.NextDueUs(), 1000u + 25000u);
   Bytes out;
@@ -75,7 +75,7 @@ TEST(SimFaults, SlowRepliesAreDueLater) {
 
 TEST(SimFaults, WirePacingCountsElevenMicrosecondsPerByteBothWays) {
   SimDriver host(Stm32F103xB(), true);
-  SimUnit unit(UnitSpec("wire"));
+  SimUnit unit(UnitFaultsOf("wire"));
   const Bytes request = Wire(host.Block({RequestKind::ProgramMain, 0, 0}));
   const size_t reply = Wire(Bytes(11)).size();  // a status reply: 9 bytes and the check word
   // Two requests handed in at once: the second crosses after the first.

@@ -16,14 +16,14 @@
 namespace {
 
 void Help(std::ostream& out, const char* program) {
-  out << "usage: " << program << " --units N --dir DIR [--fault SPEC ...] [--wire-rate] [--auto N]\n"
+  out << "usage: " << program << " --units N --dir DIR [--fault FAULT ...] [--wire-rate] [--auto N]\n"
       << "  --units N      1..10 simulated units\n"
       << "  --dir DIR      where ConfigTqz.ini is written\n"
       << "  --wire-rate    every unit takes in and sends out no faster than the real line\n"
       << "                 (1,000,000 baud, 11 bits per byte); the same as --fault '*:wire'\n"
       << "  --auto N       after a download with automatic chip detection on, every unit\n"
       << "                 programs N chips by itself; the same as --fault '*:auto=N'\n"
-      << "  --fault SPEC   UNIT:ITEM[,ITEM...], UNIT from 1 or * for every unit; repeatable,\n"
+      << "  --fault FAULT   UNIT:ITEM[,ITEM...], UNIT from 1 or * for every unit; repeatable,\n"
       << "                 applied in order. Items (codes in hex, counts from the wake-up on):\n"
       << "    silent          never answers          silent=K     quiet from the K-th request\n"
       << "    name=TEXT       another model's name   hangup=K     unplugged after K requests\n"
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   int units = 0;
   bool wireRate = false;
   std::string dir;
-  std::vector<std::string> specs;
+  std::vector<std::string> faultTexts;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -61,11 +61,11 @@ int main(int argc, char** argv) {
     } else if (a == "--dir" && hasValue) {
       dir = argv[++i];
     } else if (a == "--fault" && hasValue) {
-      specs.push_back(argv[++i]);
+      faultTexts.push_back(argv[++i]);
     } else if (a == "--wire-rate") {
       wireRate = true;
     } else if (a == "--auto" && hasValue) {
-      specs.push_back(std::string("*:auto=") + argv[++i]);
+      faultTexts.push_back(std::string("*:auto=") + argv[++i]);
     } else {
       return Usage(argv[0]);
     }
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   std::string error;
-  auto server = korvel::StartSimulatedUnits(units, specs, wireRate, error);
+  auto server = korvel::StartSimulatedUnits(units, faultTexts, wireRate, error);
   if (!server) {
     std::cerr << error << "\n";
     return 2;
