@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/ChannelOps.h"
+#include "EngineFixtures.h"
 #include "engine/StepMachine.h"
 
 namespace korvel {
@@ -29,29 +30,8 @@ struct RecordingRequests : ChannelRequests {
   }
 };
 
-ChipInfo Stm32F103xB() {
-  ChipInfo c;
-  c.ChipName = "STM32F103xB";
-  c.FamilyCode = 0x00;
-  c.FlashSizeKB = 128;
-  c.FlashBase = 0x08000000;
-  c.FlashEnd = 0x0801FFFF;
-  c.FlashBlocks = 128;
-  return c;
-}
-
-ChipInfo Stm8S105K4() {
-  ChipInfo c;
-  c.ChipName = "STM8S105K4";
-  c.FamilyCode = 0xD0;
-  c.FlashSizeKB = 16;
-  c.FlashBase = 0x8000;
-  c.FlashEnd = 0xBFFF;
-  c.EepSize = 1024;
-  c.EepBase = 0x4000;
-  c.EepEnd = 0x43FF;
-  return c;
-}
+using test::Stm32F103xB;
+using test::Stm8S105K4;
 
 class StepMachineTest : public ::testing::Test {
  protected:
