@@ -1,5 +1,7 @@
 #include "app/ChannelOps.h"
 
+#include <utility>
+
 namespace korvel {
 
 void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
@@ -18,14 +20,21 @@ void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
   }
   ch.Gauge.Progress = 2;
   ch.Gauge.Color = kGaugeBlue;
+  ch.Outcome = {ChannelResult::Running, 0, {}};
 }
 
-void FinishChannel(ChannelState& ch, bool failed) {
+void FinishChannel(ChannelState& ch, ChannelOutcome outcome) {
+  const bool failed = outcome.Result != ChannelResult::Success;
   ch.Busy = false;
   ch.Step = kStepIdle;
   ch.TimeoutTicks = 0;
   ch.Gauge.Color = failed ? kGaugeRed : kGaugeBlue;
   ch.Gauge.Progress = ch.Gauge.Max;
+  ch.Outcome = std::move(outcome);
+}
+
+void FinishChannel(ChannelState& ch, bool failed) {
+  FinishChannel(ch, ChannelOutcome{failed ? ChannelResult::Failure : ChannelResult::Success, 0, {}});
 }
 
 }  // namespace korvel

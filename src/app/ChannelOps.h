@@ -10,7 +10,10 @@ namespace korvel {
 // block transfer measured by blocks, watched with the default 500 ticks.
 void StartChannelStep(ChannelState& ch, int ticks, int blocks);
 
-// Ends the channel's operation; the gauge goes to its end, red on failure.
+// Ends the channel's operation and records how it ended; the gauge goes to
+// its end, red on anything but success.
+void FinishChannel(ChannelState& ch, ChannelOutcome outcome);
+// The same without a code or text to record.
 void FinishChannel(ChannelState& ch, bool failed);
 
 // The channel form of log line: "> time Channel k: text".

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace korvel {
 
@@ -23,6 +24,16 @@ inline constexpr int kChannelCount = 10;
 inline constexpr uint8_t kStepIdle = 240;
 inline constexpr uint8_t kStepFirmware = 160;
 
+// How a channel's last operation ended. The unattended run, the counters
+// and the window read this record, never the gauge colour.
+enum class ChannelResult : uint8_t { None, Running, Success, Failure, Timeout };
+
+struct ChannelOutcome {
+  ChannelResult Result = ChannelResult::None;
+  uint8_t Code = 0;   // the status byte of a failure (0 for success)
+  std::string Text;   // the message logged for it, when there was one
+};
+
 struct ChannelState {
   bool Connected = false;
   bool Busy = false;
@@ -39,6 +50,7 @@ struct ChannelState {
   bool UpgradePending = false;
   Link* Port = nullptr;
   GaugeState Gauge;
+  ChannelOutcome Outcome;
 };
 
 using ChannelTable = std::array<ChannelState, kChannelCount>;
