@@ -5,47 +5,39 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-
 #include "target/ImageFile.h"
+#include "target/InputFile.h"
 
 namespace korvel {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Reason(const std::string& path) { return path + ": " + std::strerror(errno); }
 
 }  // namespace
 
 bool ReadFileBytes(const std::string& path, std::string& out, std::string& error) {
-  File f(std::fopen(path.c_str(), "rb"));
-  if (!f) {
-    error = Reason(path);
-    return false;
-  }
+  size_t size = 0;
+  const int fd = OpenInputFile(path, size, error);
+  if (fd < 0) return false;
   out.clear();
-  // One read into a buffer of the file's size; the loop only runs past
-  // that when the file grew meanwhile or is not seekable.
-  long size = 0;
-  if (std::fseek(f.get(), 0, SEEK_END) == 0 && (size = std::ftell(f.get())) > 0) {
-    std::rewind(f.get());
-    out.resize(static_cast<size_t>(size));
-    out.resize(std::fread(out.data(), 1, out.size(), f.get()));
-  } else {
-    std::rewind(f.get());
+  out.resize(size);
+  // The size was taken when the file was opened; a file that grows while
+  // it is read is read as it was then, one that shrinks as far as it goes.
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, out.data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = Reason(path);
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  char chunk[1 << 16];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) out.append(chunk, got);
-  if (std::ferror(f.get())) {
-    error = Reason(path);
-    return false;
-  }
+  out.resize(got);
+  ::close(fd);
   return true;
 }
 

@@ -13,7 +13,8 @@ class MappedFile {
   MappedFile& operator=(const MappedFile&) = delete;
   ~MappedFile();
 
-  // False with the reason in error; an empty file opens with no bytes.
+  // Regular files only (see OpenInputFile); false with the reason in error.
+  // An empty file opens with no bytes.
   bool Open(const std::string& path, std::string& error);
   std::string_view Bytes() const { return {data_, size_}; }
 
@@ -21,7 +22,7 @@ class MappedFile {
   const char* data_ = nullptr;
   size_t size_ = 0;
   bool mapped_ = false;
-  std::string fallback_;  // files that cannot be mapped (pipes) are read
+  std::string fallback_;  // files that cannot be mapped are read
 };
 
 }  // namespace korvel

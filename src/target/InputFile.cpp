@@ -1,0 +1,58 @@
+#include "target/InputFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace korvel {
+
+namespace {
+
+// Why st does not describe a file we read, or nothing when it does.
+const char* Refusal(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return "is a directory, not a file";
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > kMaxInputFileSize)
+    return "larger than 64 MB";
+  return nullptr;
+}
+
+}  // namespace
+
+int OpenInputFile(const std::string& path, size_t& size, std::string& error) {
+  // The name is looked at before it is opened: opening a serial device
+  // alone can reset what hangs on it.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    error = path + ": " + std::strerror(errno);
+    return -1;
+  }
+  if (const char* why = Refusal(st)) {
+    error = path + ": " + why;
+    return -1;
+  }
+  // The name may have been replaced meanwhile, so what was opened is
+  // checked again; O_NONBLOCK keeps a FIFO put there from holding us.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = path + ": " + std::strerror(errno);
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0) {
+    error = path + ": " + std::strerror(errno);
+    ::close(fd);
+    return -1;
+  }
+  if (const char* why = Refusal(st)) {
+    error = path + ": " + why;
+    ::close(fd);
+    return -1;
+  }
+  size = static_cast<size_t>(st.st_size);
+  return fd;
+}
+
+}  // namespace korvel
