@@ -196,15 +196,15 @@ std::optional<std::string> Host::SelectChipByName(const std::string& name) {
 
 std::optional<std::string> Host::LoadObjectFileByName(const std::string& path, bool first) {
   if (!App.Flags.ChipSelected) return std::string(kSelectChipFirst);
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return "File not found: " + path;
+  // The loader takes regular files only and says why it refuses any other,
+  // so nothing is looked up here first; the name stays the bytes given.
   if (first) {
     ClearBuffersForOpen(Buffers, App.Flags.Stm32Family, Chip.FamilyCode);
     Buffers.ShowFileRange = true;
   }
-  const bool ok = LoadObjectFile(*images_, path, true);
+  const ObjectLoad load = LoadObjectFile(*images_, path, true);
   UpdateEepWriteEnable(*images_);
-  if (!ok) return "The file " + path + " has errors (see the log)";
+  if (!load.Loaded) return load.Error;
   return std::nullopt;
 }
 

@@ -83,8 +83,9 @@ class Host {
   // returns the error text for a name that is in no list.
   std::optional<std::string> SelectChipByName(const std::string& name);
   // Loads an object file as "&Load Object File" (first) or "加载更多数据"
-  // (later files) would, without a dialog. Returns the error text when the
-  // file could not be read or had bad records.
+  // (later files) would, without a dialog. Returns the error text, naming
+  // the file and its first bad line, when the job is left without a loaded
+  // image (unreadable file, bad records, nothing for the chip).
   std::optional<std::string> LoadObjectFileByName(const std::string& path, bool first);
 
   // Starts the --chip/--load/--run run; false when the command line does

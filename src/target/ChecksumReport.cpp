@@ -31,6 +31,17 @@ BufferRange ChipRange(const ChipInfo& chip) {
   return ClipRange(first, first + size, MemoryBuffers::kMainSize);
 }
 
+// The loaded file's range where the loader put it: STM32 files sit in the
+// buffer relative to FlashBase, which for the BlueNRG parts is not the
+// address's low 24 bits.
+BufferRange FileRange(const ImageJob& job) {
+  const MemoryBuffers& b = job.Buffers;
+  const uint32_t shift = job.App.Flags.Stm32Family ? job.Chip.FlashBase : 0;
+  if (b.LoadHigh < b.LoadLow || b.LoadHigh < shift) return {};
+  const uint64_t first = b.LoadLow > shift ? b.LoadLow - shift : 0;
+  return ClipRange(first, b.LoadHigh - shift, b.Main.size());
+}
+
 }  // namespace
 
 BufferRange ClipRange(uint64_t first, uint64_t last, size_t bufferSize) {
@@ -112,9 +123,7 @@ std::vector<std::string> ReportChecksums(ImageJob& job) {
     out.Add(Format("目标文件尾地址 = 0x%.4x.", b.LoadHigh));
   }
   out.Add(kChecksumSeparator);
-  const BufferRange fileRange =
-      flags.ImageLoaded ? ClipRange(MainIndex(b.LoadLow), MainIndex(b.LoadHigh), b.Main.size())
-                        : chipRange;
+  const BufferRange fileRange = flags.ImageLoaded ? FileRange(job) : chipRange;
   if (flags.ChipSelected) {
     const uint16_t fileSum = RangeSum(b.Main, fileRange);
     out.Add(Format("主 Flash CheckSum  = 0x%.4x", b.FlashSum));

@@ -1,11 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace korvel {
+
+class AddressTally;
 
 // Where a reader stores data: the byte of target address A goes to
 // Bytes[A - Base] when that index exists; any other byte is dropped and
@@ -15,10 +18,14 @@ struct ImageRegion {
   std::span<uint8_t> Bytes;
 };
 
-// One record that was not stored, with the file's line number (from 1).
+// One record that was not stored, or not whole, with the file's line
+// number (from 1).
 struct ImageIssue {
   int Line = 0;
   std::string What;
+  // A good record whose bytes (some or all) lay outside every region;
+  // otherwise the record itself was damaged.
+  bool Dropped = false;
   // "line 17: checksum error"
   std::string Text() const;
 };
@@ -29,21 +36,38 @@ struct ImageLoadResult {
   bool HasData = false;     // at least one good data record was read
   uint32_t Low = 0;         // lowest and highest address of the good data
   uint32_t High = 0;        // records, stored or not (absolute addresses)
-  std::vector<ImageIssue> Issues;  // the first kMaxIssues bad records
-  size_t IssueCount = 0;           // all bad records
+  std::vector<ImageIssue> Issues;  // the first kMaxIssues issues of both kinds
+  size_t IssueCount = 0;           // all issues
+  size_t BadRecords = 0;           // the damaged records among them
+  size_t DroppedRecords = 0;       // the good records not stored whole
+  std::optional<ImageIssue> FirstBad;
+  std::optional<ImageIssue> FirstDropped;
   static constexpr size_t kMaxIssues = 64;
 
+  // A damaged record: nothing of it is stored.
   void AddIssue(int line, std::string what);
+  // A good record with bytes outside every region.
+  void AddDropped(int line, std::string what);
+  // Read whole and no record damaged.
+  bool Clean() const { return Opened && BadRecords == 0; }
   // One line for the information log: the first issue, and how many more.
   std::string Summary() const;
+  // The first damaged record and how many more; empty when there is none.
+  std::string BadRecordText() const;
+  // The first record not stored whole and how many more; empty when none.
+  std::string DroppedText() const;
 };
 
 // Intel HEX: data, end-of-file, extended segment and extended linear
 // address records; start-address records are accepted and ignored.
-ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions);
+// A tally, when given, counts the bytes of every good data record by
+// address, stored or not.
+ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions,
+                             AddressTally* tally = nullptr);
 // Motorola S-records: S1/S2/S3 data; S0 header, S5/S6 count and S7/S8/S9
 // start records are checked and otherwise ignored.
-ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions);
+ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions,
+                            AddressTally* tally = nullptr);
 
 // A run of bytes at consecutive addresses.
 struct ImageChunk {
@@ -56,8 +80,11 @@ struct ImageChunk {
 ImageLoadResult ReadIntelHex(std::string_view text, std::vector<ImageChunk>& runs);
 ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs);
 
-ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions);
-ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions);
+// The files are read as OpenInputFile allows: regular files up to 64 MB.
+ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions,
+                                 AddressTally* tally = nullptr);
+ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions,
+                                AddressTally* tally = nullptr);
 
 struct BinaryLoadResult {
   bool Opened = false;
@@ -68,7 +95,8 @@ struct BinaryLoadResult {
 // The file's bytes go to dest[offset...]; what does not fit is dropped.
 BinaryLoadResult ReadBinaryFile(const std::string& path, std::span<uint8_t> dest, size_t offset);
 
-// Whole-file read; false with the reason in error.
+// Whole-file read of a regular file up to 64 MB; false with the reason
+// (naming the file) in error.
 bool ReadFileBytes(const std::string& path, std::string& out, std::string& error);
 
 struct WriteResult {

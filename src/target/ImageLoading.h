@@ -26,9 +26,18 @@ std::string UpperExtension(const std::string& path);
 // a message or a log line saying why.
 std::optional<uint32_t> ResolveBinOffset(ImageJob& job, const std::optional<std::string>& text);
 
-// True when the file was read whole and every record was good; whatever
-// went wrong is in the information log either way.
-bool LoadObjectFile(ImageJob& job, const std::string& path, bool refresh);
+// How an object-file load ended. Loaded is ImageLoaded afterwards: the
+// file was read whole, every record was good, some of it lies in the chip's
+// flash or data memory, and no load failed since the last Open. Otherwise
+// Error names the file and the first thing wrong (also in the log), and
+// whatever good data the file had stays in the buffers to be looked at.
+struct ObjectLoad {
+  bool Loaded = false;
+  std::string Error;
+};
+ObjectLoad LoadObjectFile(ImageJob& job, const std::string& path, bool refresh);
+// A data file that cannot be read whole leaves the job without a loaded
+// image as a damaged object file does.
 void LoadEepFile(ImageJob& job, const std::string& path, bool refresh);
 void LoadOtpFile(ImageJob& job, const std::string& path);
 

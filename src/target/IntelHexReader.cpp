@@ -87,16 +87,18 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
 
 }  // namespace
 
-ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions) {
-  return ParseRecords(Parse, text, regions);
+ImageLoadResult ReadIntelHex(std::string_view text, std::span<const ImageRegion> regions,
+                             AddressTally* tally) {
+  return ParseRecords(Parse, text, regions, tally);
 }
 
 ImageLoadResult ReadIntelHex(std::string_view text, std::vector<ImageChunk>& runs) {
   return ParseRecords(Parse, text, runs);
 }
 
-ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions) {
-  return ParseRecordFile(Parse, path, regions);
+ImageLoadResult ReadIntelHexFile(const std::string& path, std::span<const ImageRegion> regions,
+                                 AddressTally* tally) {
+  return ParseRecordFile(Parse, path, regions, tally);
 }
 
 }  // namespace korvel

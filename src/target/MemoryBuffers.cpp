@@ -11,6 +11,7 @@ void InitialDataBuffer(std::span<uint8_t> buffer, uint32_t rows, uint8_t fill) {
 
 void ClearBuffersForOpen(MemoryBuffers& buffers, bool stm32, uint8_t familyCode) {
   const bool erasedIsZero = !stm32 || (familyCode >= 0x20 && familyCode <= 0x2F);
+  buffers.LoadFailed = false;
   constexpr uint32_t kMainRows = MemoryBuffers::kMainSize / 16;
   constexpr uint32_t kDataRows = MemoryBuffers::kDataSize / 16;
   if (erasedIsZero) {

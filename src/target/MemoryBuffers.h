@@ -23,6 +23,9 @@ struct MemoryBuffers {
   uint32_t BinOffset = 0;
   // The last load came from the Open command, so its file range is reported.
   bool ShowFileRange = false;
+  // A load failed since the buffers were last cleared for Open: they do not
+  // hold a whole image, whatever is loaded on top, until the next Open.
+  bool LoadFailed = false;
 
   uint16_t FlashSum = 0;
   uint16_t FlashCrc = 0;
@@ -44,7 +47,8 @@ void InitialDataBuffer(std::span<uint8_t> buffer, uint32_t rows, uint8_t fill);
 
 // The clearing before Open: STM8 and STM32 L0/L1 (families 0x20..0x2F) get a
 // 0x00 main buffer; other STM32 get 0xFF in both buffers. The whole buffers
-// are cleared, so nothing of an earlier image survives at their ends.
+// are cleared, so nothing of an earlier image survives at their ends, nor
+// the mark of an earlier failed load.
 void ClearBuffersForOpen(MemoryBuffers& buffers, bool stm32, uint8_t familyCode);
 
 }  // namespace korvel

@@ -1,5 +1,6 @@
 #include "target/RecordText.h"
 
+#include "target/AddressTally.h"
 #include "target/MappedFile.h"
 
 #include <cstdio>
@@ -45,6 +46,7 @@ void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int 
   if (!result_.HasData || address < result_.Low) result_.Low = static_cast<uint32_t>(address);
   if (!result_.HasData || last > result_.High) result_.High = static_cast<uint32_t>(last);
   result_.HasData = true;
+  if (tally_) tally_->Count(address, last);
   if (runs_) {
     Append(static_cast<uint32_t>(address), data, size);
     return;
@@ -63,14 +65,14 @@ void RegionStore::Store(uint64_t address, const uint8_t* data, size_t size, int 
     char what[64];
     std::snprintf(what, sizeof what, "address 0x%08llx outside the buffer",
                   static_cast<unsigned long long>(address));
-    result_.AddIssue(line, what);
+    result_.AddDropped(line, what);
   }
 }
 
 ImageLoadResult ParseRecords(RecordParser parse, std::string_view text,
-                             std::span<const ImageRegion> regions) {
+                             std::span<const ImageRegion> regions, AddressTally* tally) {
   ImageLoadResult result;
-  RegionStore store(regions, result);
+  RegionStore store(regions, result, tally);
   parse(text, result, store);
   return result;
 }
@@ -83,7 +85,7 @@ ImageLoadResult ParseRecords(RecordParser parse, std::string_view text, std::vec
 }
 
 ImageLoadResult ParseRecordFile(RecordParser parse, const std::string& path,
-                                std::span<const ImageRegion> regions) {
+                                std::span<const ImageRegion> regions, AddressTally* tally) {
   MappedFile file;
   std::string error;
   if (!file.Open(path, error)) {
@@ -91,7 +93,7 @@ ImageLoadResult ParseRecordFile(RecordParser parse, const std::string& path,
     r.OpenError = error;
     return r;
   }
-  return ParseRecords(parse, file.Bytes(), regions);
+  return ParseRecords(parse, file.Bytes(), regions, tally);
 }
 
 }  // namespace korvel::recordtext

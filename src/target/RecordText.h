@@ -44,8 +44,9 @@ bool AllHexDigits(std::string_view digits);
 // load range; bytes outside every region become one issue per record.
 class RegionStore {
  public:
-  RegionStore(std::span<const ImageRegion> regions, ImageLoadResult& result)
-      : regions_(regions), result_(result) {}
+  RegionStore(std::span<const ImageRegion> regions, ImageLoadResult& result,
+              AddressTally* tally = nullptr)
+      : regions_(regions), result_(result), tally_(tally) {}
   // Runs instead of regions. A record file holds at most one byte per two
   // characters; reserving that for the first run saves regrowing a large
   // image several times.
@@ -61,15 +62,16 @@ class RegionStore {
   std::vector<ImageChunk>* runs_ = nullptr;
   size_t firstRunReserve_ = 0;
   ImageLoadResult& result_;
+  AddressTally* tally_ = nullptr;
 };
 
 // Runs a record parser (Intel HEX or S-records) into the regions, into
 // collected runs, or over a mapped file into the regions.
 using RecordParser = void (*)(std::string_view text, ImageLoadResult& result, RegionStore& store);
 ImageLoadResult ParseRecords(RecordParser parse, std::string_view text,
-                             std::span<const ImageRegion> regions);
+                             std::span<const ImageRegion> regions, AddressTally* tally);
 ImageLoadResult ParseRecords(RecordParser parse, std::string_view text, std::vector<ImageChunk>& runs);
 ImageLoadResult ParseRecordFile(RecordParser parse, const std::string& path,
-                                std::span<const ImageRegion> regions);
+                                std::span<const ImageRegion> regions, AddressTally* tally);
 
 }  // namespace korvel::recordtext

@@ -77,16 +77,18 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
 
 }  // namespace
 
-ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions) {
-  return ParseRecords(Parse, text, regions);
+ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions,
+                             AddressTally* tally) {
+  return ParseRecords(Parse, text, regions, tally);
 }
 
 ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs) {
   return ParseRecords(Parse, text, runs);
 }
 
-ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions) {
-  return ParseRecordFile(Parse, path, regions);
+ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions,
+                                 AddressTally* tally) {
+  return ParseRecordFile(Parse, path, regions, tally);
 }
 
 }  // namespace korvel

@@ -164,24 +164,13 @@ TEST(BufferLoad, LoadMoreKeepsEarlierDataAndReportsTheLastRange) {
   EXPECT_EQ(t.Buffers.LoadHigh, 0x0801000Fu);
 }
 
-TEST(BufferLoad, DamagedFileKeepsWhatLoadedAndSaysWhichLine) {
-  TempDir dir;
-  TestJob t(Stm8S105K4(), false);
-  WriteText(dir / "bad.hex", ":01800000116E\n:0180010022FF\n:01800200334A\n:00000001FF\n");
-  ImageJob job = t.Job();
-  LoadObjectFile(job, dir / "bad.hex", false);
-  EXPECT_EQ(t.Texts()[1], "line 2: checksum error");
-  EXPECT_EQ(t.Buffers.Main[0x8000], 0x11);
-  EXPECT_EQ(t.Buffers.Main[0x8001], 0x00);
-  EXPECT_EQ(t.Buffers.Main[0x8002], 0x33);
-}
-
 TEST(BufferLoad, UnknownExtensionAndMissingChip) {
   TestJob t(Stm8S105K4(), false);
   ImageJob job = t.Job();
-  LoadObjectFile(job, "/tmp/app.elf", true);
+  const ObjectLoad load = LoadObjectFile(job, "/tmp/app.elf", true);
   EXPECT_EQ(t.Texts().back(), "读取文件失败：无效的文件格式!");
-  EXPECT_TRUE(t.App.Flags.ImageLoaded);
+  EXPECT_FALSE(t.App.Flags.ImageLoaded);
+  EXPECT_EQ(load.Error, "/tmp/app.elf: 读取文件失败：无效的文件格式!");
 
   TestJob none(ChipInfo{}, false);
   none.App.Flags.ChipSelected = false;

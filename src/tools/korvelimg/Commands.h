@@ -6,12 +6,15 @@
 namespace korvel {
 
 // The sub-commands of korvelimg. args are the words after the sub-command's
-// name. Each returns the process exit status: 0 on success, non-zero with
-// the reason written to err.
+// name. Each returns the process exit status: 0 on success, otherwise
+// kUnusableInput for arguments or input files it cannot use, 1 when its
+// output cannot be written; the reason goes to err.
+inline constexpr int kUnusableInput = 64;
 
 // chips: every listed chip's descriptor, one tab-separated line each.
 int RunChips(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-// info --chip NAME FILE...: the check values of the loaded files.
+// info --chip NAME FILE...: the check values of the loaded files; none when
+// a file leaves the job without a loaded image.
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // convert IN OUT [--offset N]: any readable format to the format of OUT.
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -28,19 +28,19 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       chipName = args[++i];
     } else if (args[i].starts_with("--")) {
       err << "korvelimg info: unknown option \"" << args[i] << "\"\n";
-      return 2;
+      return kUnusableInput;
     } else {
       files.push_back(args[i]);
     }
   }
   if (chipName.empty() || files.empty()) {
     err << "usage: korvelimg info --chip NAME FILE...\n";
-    return 2;
+    return kUnusableInput;
   }
   const ChipLocation where = FindChip(chipName);
   if (!where.Found()) {
     err << "korvelimg info: unknown chip \"" << chipName << "\"\n";
-    return 2;
+    return kUnusableInput;
   }
 
   SystemClock clock;
@@ -55,28 +55,20 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   // Raw files go to the start of the flash, as the offset dialog proposes.
   ImageJob job{app, chip, buffers, option, prompts, nullptr, {}};
 
-  bool clean = true;
   for (size_t i = 0; i < files.size(); ++i) {
-    const size_t before = app.Log.Lines().size();
     if (i == 0) {
       // "&Load Object File" first, then "加载更多数据" for the rest.
       ClearBuffersForOpen(buffers, where.Stm32, chip.FamilyCode);
       buffers.ShowFileRange = true;
     }
-    if (!LoadObjectFile(job, files[i], false)) {
-      clean = false;
-      // The log lines between the announcement and the report say why.
-      const auto& lines = app.Log.Lines();
-      for (size_t l = before + 1; l < lines.size(); ++l) {
-        const std::string& line = lines[l];
-        const size_t text = line.find(' ', 2);
-        const std::string body = text == std::string::npos ? line : line.substr(text + 1);
-        if (body.starts_with(".....") || body.starts_with("Current") || body.starts_with("Cuurent"))
-          break;
-        err << files[i] << ": " << body << '\n';
-      }
-    }
+    const ObjectLoad load = LoadObjectFile(job, files[i], false);
     UpdateEepWriteEnable(job);
+    if (!load.Loaded) {
+      // Check values of an image that is not whole would be taken for its own.
+      for (const auto& m : prompts.Messages) err << "korvelimg info: " << m.Text << '\n';
+      err << "korvelimg info: " << load.Error << '\n';
+      return kUnusableInput;
+    }
   }
   for (const auto& m : prompts.Messages) err << "korvelimg info: " << m.Text << '\n';
 
@@ -87,7 +79,11 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (line.starts_with(kLastLine)) break;
   }
   out.flush();
-  return clean ? 0 : 1;
+  if (!out) {
+    err << "korvelimg info: cannot write the check values\n";
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace korvel
