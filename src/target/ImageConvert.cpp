@@ -38,18 +38,42 @@ ImageFormat SniffFormat(std::string_view bytes) {
 
 std::vector<ImageChunk> NormaliseChunks(std::vector<ImageChunk> chunks) {
   std::erase_if(chunks, [](const ImageChunk& c) { return c.Bytes.empty(); });
-  std::stable_sort(chunks.begin(), chunks.end(),
-                   [](const ImageChunk& a, const ImageChunk& b) { return a.Address < b.Address; });
   std::vector<ImageChunk> out;
-  for (ImageChunk& c : chunks) {
-    if (out.empty() || c.Address > EndOf(out.back())) {
-      out.push_back(std::move(c));
-      continue;
+  // Files nearly always ascend without overlap: their runs are only joined.
+  bool ascending = true;
+  for (size_t i = 1; i < chunks.size() && ascending; ++i)
+    ascending = chunks[i].Address >= EndOf(chunks[i - 1]);
+  if (ascending) {
+    for (ImageChunk& c : chunks) {
+      if (!out.empty() && c.Address == EndOf(out.back()))
+        out.back().Bytes.insert(out.back().Bytes.end(), c.Bytes.begin(), c.Bytes.end());
+      else
+        out.push_back(std::move(c));
     }
-    ImageChunk& last = out.back();
-    const size_t at = c.Address - last.Address;
-    if (EndOf(c) > EndOf(last)) last.Bytes.resize(at + c.Bytes.size());
-    std::memcpy(last.Bytes.data() + at, c.Bytes.data(), c.Bytes.size());
+    return out;
+  }
+  // Otherwise the spans the runs cover together, and then the runs copied
+  // into them in file order, so a later record wins as it does in a load.
+  std::vector<size_t> order(chunks.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return chunks[a].Address < chunks[b].Address; });
+  std::vector<uint64_t> ends;
+  for (size_t i : order) {
+    const ImageChunk& c = chunks[i];
+    if (out.empty() || c.Address > ends.back()) {
+      out.push_back({c.Address, {}});
+      ends.push_back(EndOf(c));
+    } else {
+      ends.back() = std::max(ends.back(), EndOf(c));
+    }
+  }
+  for (size_t i = 0; i < out.size(); ++i) out[i].Bytes.resize(ends[i] - out[i].Address);
+  for (const ImageChunk& c : chunks) {
+    auto span = std::upper_bound(out.begin(), out.end(), c.Address,
+                                 [](uint32_t a, const ImageChunk& s) { return a < s.Address; });
+    --span;  // the span that starts at or before the run holds all of it
+    std::memcpy(span->Bytes.data() + (c.Address - span->Address), c.Bytes.data(), c.Bytes.size());
   }
   return out;
 }
@@ -59,8 +83,19 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
   MappedFile file;
   if (!file.Open(path, r.Error)) return r;
   const std::string_view bytes = file.Bytes();
-  const ImageFormat format = FormatFromExtension(path).value_or(SniffFormat(bytes));
-  if (format == ImageFormat::Binary) {
+  if (bytes.empty()) {
+    r.Error = path + ": the file is empty";
+    return r;
+  }
+  // Without an extension the content tells; an extension of no image
+  // format is more likely a wrong file than an image.
+  std::optional<ImageFormat> format = FormatFromExtension(path);
+  if (!format && UpperExtension(path).empty()) format = SniffFormat(bytes);
+  if (!format) {
+    r.Error = path + ": unknown input format (use .bin, .hex, .ihx, .s19, .s28, .s37, .mot or .srec)";
+    return r;
+  }
+  if (*format == ImageFormat::Binary) {
     if (uint64_t{binOffset} + bytes.size() > 0x100000000ull) {
       r.Error = path + ": the file does not fit below 4 GB at that offset";
       return r;
@@ -72,9 +107,13 @@ ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset) {
   }
   std::vector<ImageChunk> chunks;
   const ImageLoadResult loaded =
-      format == ImageFormat::IntelHex ? ReadIntelHex(bytes, chunks) : ReadSRecord(bytes, chunks);
+      *format == ImageFormat::IntelHex ? ReadIntelHex(bytes, chunks) : ReadSRecord(bytes, chunks);
   if (loaded.IssueCount) {
     r.Error = path + ": " + loaded.Summary();
+    return r;
+  }
+  if (!loaded.HasData) {
+    r.Error = path + ": no data records";
     return r;
   }
   r.Chunks = NormaliseChunks(std::move(chunks));

@@ -14,8 +14,8 @@ std::optional<ImageFormat> FormatFromExtension(const std::string& path);
 // For input of no known extension: records start with ':' or 'S' + digit.
 ImageFormat SniffFormat(std::string_view bytes);
 
-// Sorts runs by address, joins touching ones and lets a later run win
-// where two overlap.
+// Sorts runs by address and joins touching or overlapping ones; where runs
+// overlap, the later one in the given (file) order wins.
 std::vector<ImageChunk> NormaliseChunks(std::vector<ImageChunk> chunks);
 
 struct ImageReadResult {
@@ -23,7 +23,9 @@ struct ImageReadResult {
   std::string Error;  // the file, or the first bad record and how many more
   std::vector<ImageChunk> Chunks;
 };
-// Any supported input; raw input is placed at binOffset.
+// Any supported input, told by its extension or, without one, by its
+// content; raw input is placed at binOffset. An empty file, an unknown
+// extension, a damaged record or a record file without data is an error.
 ImageReadResult ReadImageFile(const std::string& path, uint32_t binOffset);
 
 // Raw output covers the lowest to the highest address, gaps as 0xFF, and is

@@ -15,6 +15,10 @@ TEST(ImageConvert, NormaliseJoinsTouchingRunsAndLaterDataWins) {
   EXPECT_EQ(out[0].Address, 0x10u);
   EXPECT_EQ(out[0].Bytes, (std::vector<uint8_t>{1, 9, 3, 4}));
   EXPECT_EQ(out[1].Address, 0x20u);
+  // A later run at a lower address wins over an earlier one it overlaps.
+  out = NormaliseChunks({{0x12, {7, 7, 7}}, {0x10, {1, 2, 3}}, {0x14, {8}}});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].Bytes, (std::vector<uint8_t>{1, 2, 3, 7, 8}));
 }
 
 TEST(ImageConvert, SparseImageSurvivesEveryFormat) {

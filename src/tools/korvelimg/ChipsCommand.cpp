@@ -6,7 +6,7 @@ namespace korvel {
 int RunChips(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty()) {
     err << "korvelimg chips: unexpected argument \"" << args.front() << "\"\n";
-    return 2;
+    return kUnusableInput;
   }
   std::string text = ChipListingHeader() + '\n';
   for (const auto& line : ChipListingLines()) text += line + '\n';

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (args.empty()) {
     std::cerr << kUsage;
-    return 2;
+    return korvel::kUnusableInput;
   }
   if (args[0] == "--help" || args[0] == "-h") {
     std::cout << kUsage;
@@ -46,5 +46,5 @@ int main(int argc, char** argv) {
     }
   }
   std::cerr << "korvelimg: unknown command \"" << args[0] << "\"\n" << kUsage;
-  return 2;
+  return korvel::kUnusableInput;
 }
