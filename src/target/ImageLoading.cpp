@@ -52,9 +52,10 @@ struct ChipWindows {
     // OTP areas are the chip's too, although an object file's OTP bytes
     // have no place in the main buffer.
     Data = chip.EepSize ? Tally.AddWindow(chip.EepBase, chip.EepEnd) : Tally.AddWindow(1, 0);
-    const uint64_t optionEnd = uint64_t{chip.OptionByteAddr} + (optionSize ? optionSize - 1 : 0);
-    Options = optionSize ? Tally.AddWindow(chip.OptionByteAddr,
-                                           static_cast<uint32_t>(std::min<uint64_t>(optionEnd, 0xFFFFFFFF)))
+    // Option-byte records are the chip's wherever the family puts them.
+    const uint64_t optionEnd =
+        std::min<uint64_t>(uint64_t{chip.OptionByteAddr} + optionSize - 1, 0xFFFFFFFF);
+    Options = optionSize ? Tally.AddWindow(chip.OptionByteAddr, static_cast<uint32_t>(optionEnd))
                          : Tally.AddWindow(1, 0);
     Above = chip.FlashEnd == 0xFFFFFFFF ? Tally.AddWindow(1, 0)
                                         : Tally.AddWindow(chip.FlashEnd + 1, 0xFFFFFFFF);

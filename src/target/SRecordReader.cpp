@@ -78,7 +78,7 @@ void Parse(std::string_view text, ImageLoadResult& result, RegionStore& store) {
 }  // namespace
 
 ImageLoadResult ReadSRecord(std::string_view text, std::span<const ImageRegion> regions,
-                             AddressTally* tally) {
+                            AddressTally* tally) {
   return ParseRecords(Parse, text, regions, tally);
 }
 
@@ -87,7 +87,7 @@ ImageLoadResult ReadSRecord(std::string_view text, std::vector<ImageChunk>& runs
 }
 
 ImageLoadResult ReadSRecordFile(const std::string& path, std::span<const ImageRegion> regions,
-                                 AddressTally* tally) {
+                                AddressTally* tally) {
   return ParseRecordFile(Parse, path, regions, tally);
 }
 
