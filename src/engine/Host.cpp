@@ -6,6 +6,7 @@
 #include "app/ChannelOps.h"
 #include "engine/AutoProgress.h"
 #include "engine/ChannelErrors.h"
+#include "engine/ChipByName.h"
 #include "optionbytes/OptionChecksums.h"
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"
@@ -145,6 +146,7 @@ void Host::OnTimer1Tick() {
 
 bool Host::OnTimer2Tick() {
   const bool more = channels_->OnTimer2Tick();
+  searchStarted_ = true;
   if (unattended_) unattended_->SearchStarted();
   return more;
 }
@@ -181,9 +183,33 @@ void Host::OnAllDevicesFound() {
   App.Log.HostLine("Project file " + cmd_.ProjectFile + " cannot be read by this version");
 }
 
+std::optional<std::string> Host::ProjectProblem(const std::string& path) const {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return "File of " + path + " is not found!";
+  if (!fs::is_regular_file(path, ec) || !std::ifstream(path, std::ios::binary))
+    return "File of " + path + " cannot be opened";
+  // Project files are read by a later version.
+  return "Project file " + path + " cannot be read by this version";
+}
+
+bool Host::StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  if (cmd.HasProject() && cmd.ExitAfterDownload) {
+    // With "OFF" nobody is there to close a program whose download never
+    // starts: it would wait for ever.
+    if (auto problem = ProjectProblem(cmd.ProjectFile)) {
+      App.Log.HostLine(*problem);
+      if (out.Error) out.Error(*problem);
+      if (quit) quit(UnattendedRun::kUsageError);
+      return true;
+    }
+  }
+  return StartUnattended(cmd, std::move(quit), std::move(out));
+}
+
 std::optional<std::string> Host::SelectChipByName(const std::string& name) {
-  const ChipLocation at = FindChip(name);
-  if (!at.Found()) return "Unknown chip \"" + name + "\" (korvelimg chips lists them)";
+  const ChipByName found = FindChipByName(name);
+  if (!found.At.Found()) return found.Error;
+  const ChipLocation at = found.At;
   ChipSelectModel dialog;
   dialog.Show(at.Stm32);
   dialog.SetFamily(at.Stm32);
@@ -208,7 +234,7 @@ std::optional<std::string> Host::LoadObjectFileByName(const std::string& path, b
   return std::nullopt;
 }
 
-bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit) {
+bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
   if (cmd.Run.empty()) return false;
   UnattendedRun::Actions a;
   a.SelectChip = [this](const std::string& name) { return SelectChipByName(name); };
@@ -224,9 +250,13 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
     return 0;
   };
   a.ListedPorts = [this] { return int(App.Flags.ChannelCount); };
+  a.PortName = [this](int ch) { return channels_->PortName(ch); };
   a.Quit = std::move(quit);
-  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit);
-  unattended_->Prepare();
+  a.Error = std::move(out.Error);
+  a.Summary = std::move(out.Summary);
+  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
+                                                cmd.AllowMissing);
+  if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
   return true;
 }
 
