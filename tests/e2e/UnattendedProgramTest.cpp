@@ -124,13 +124,34 @@ TEST_F(UnattendedProgram, UnitsOfKorvelsimInTheFolderBehaveTheSame) {
   }
 }
 
-// Input a script cannot use ends the program with 64 and the reason on
-// standard error, without --echo-log and before anything is programmed
-// (no summary: no channel was started).
+// The run a script must never pass: a cut image file ends the program with
+// 64 and the reason on standard error, without --echo-log, with no display,
+// before anything is programmed (no summary: no channel was started).
+TEST_F(UnattendedProgram, TruncatedImageExits64BeforeProgrammingAnything) {
+  const std::string whole = ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n";
+  struct Case {
+    const char* Name;
+    std::string Text;
+    const char* FirstBadLine;
+  };
+  const Case cases[] = {
+      {"cut in the middle of its third line", whole + ":10001000000102", "line 3"},
+      {"cut after a whole line, no end record", whole, ""},
+  };
+  for (const Case& c : cases) {
+    { std::ofstream(dir / "TRUNCATED.hex", std::ios::binary) << c.Text; }
+    const KorvelstOutcome r = RunKorvelst(
+        dir.Path(), {"--simulate", "10", "--chip", "STM32F103xB", "--load", "TRUNCATED.hex", "--run", "auto", "--exit"},
+        30s);
+    EXPECT_EQ(r.Status, 64) << c.Name << "\n" << r.Output;
+    EXPECT_NE(r.Err.find("TRUNCATED.hex"), std::string::npos) << c.Name << "\n" << r.Err;
+    EXPECT_NE(r.Err.find(c.FirstBadLine), std::string::npos) << c.Name << "\n" << r.Err;
+    EXPECT_EQ(r.Out.find("OK="), std::string::npos) << c.Name << "\n" << r.Out;
+  }
+}
+
+// Other input a script cannot use: 64 and the reason on standard error.
 TEST_F(UnattendedProgram, UnusableInputExits64WithItsReasonOnStderr) {
-  const std::string image = ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n";
-  { std::ofstream(dir / "TRUNCATED.hex", std::ios::binary) << image << ":10001000000102"; }
-  { std::ofstream(dir / "NOEND.hex", std::ios::binary) << image; }
   { std::ofstream(dir / "job.PKV", std::ios::binary) << "not a project"; }
   ScratchDir empty;  // a ConfigTqz.ini whose port is not there
   { std::ofstream(empty / "ConfigTqz.ini") << "[Connection]\nTOTDEV=1\nDEV1=" << (empty / "ttyACM0") << "\n"; }
@@ -146,13 +167,6 @@ TEST_F(UnattendedProgram, UnusableInputExits64WithItsReasonOnStderr) {
     return head;
   };
   const Case cases[] = {
-      // The file is cut in the middle of its third line.
-      {"truncated image", dir.Path(),
-       with({"--simulate", "10", "--chip", "STM32F103xB", "--load", "TRUNCATED.hex"}),
-       {"TRUNCATED.hex", "line 3"}},
-      // Cut after a whole line: the end record is missing.
-      {"image without its end", dir.Path(),
-       with({"--simulate", "10", "--chip", "STM32F103xB", "--load", "NOEND.hex"}), {"NOEND.hex"}},
       {"unknown chip", dir.Path(), with({"--simulate", "2", "--chip", "STM32F999", "--load", "app.hex"}),
        {"Unknown chip \"STM32F999\"", "korvelimg chips"}},
       {"missing image", dir.Path(), with({"--simulate", "2", "--chip", "STM32F103xB", "--load", "gone.hex"}),
