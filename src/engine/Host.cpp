@@ -11,6 +11,7 @@
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionReadBack.h"
+#include "serial/ConnectionSettings.h"
 #include "target/Checksums.h"
 #include "target/ChipSelect.h"
 #include "target/ChipSeries.h"
@@ -24,6 +25,7 @@ namespace fs = std::filesystem;
 Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     : App(clock), prompts_(prompts) {
   channels_ = std::make_unique<ChannelHost>(App, std::move(options.Links), options.Enumerator);
+  explicitPorts_ = options.ExplicitPorts.has_value();
   if (options.ExplicitPorts) channels_->UseExplicitPorts(*options.ExplicitPorts);
 
   requests_ = std::make_unique<HostRequests>(*channels_, job_, random_);
@@ -254,8 +256,12 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
   a.Quit = std::move(quit);
   a.Error = std::move(out.Error);
   a.Summary = std::move(out.Summary);
+  // A unit is expected only where a port was named for it (--simulate or
+  // ConfigTqz.ini); an enumerated USB serial port may be anything else.
+  std::error_code ec;
+  const bool listed = explicitPorts_ || fs::exists(fs::path(App.Flags.AppDir) / kConnectionFile, ec);
   unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
-                                                cmd.AllowMissing);
+                                                cmd.AllowMissing || !listed);
   if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
   return true;
 }

@@ -127,6 +127,7 @@ class Host {
   CommandLine cmd_;
   bool resultWritten_ = false;
   bool searchStarted_ = false;
+  bool explicitPorts_ = false;  // --simulate gave the ports
 };
 
 }  // namespace korvel

@@ -83,7 +83,9 @@ void UnattendedRun::Start() {
   for (int ch = 0; ch < listed; ++ch) {
     if (app_.Channels[ch].Connected) continue;
     missing_.push_back(ch);
-    app_.Log.ChannelLine(ch, "No programmer unit answered on " + Port(ch));
+    const std::string port = Port(ch);
+    app_.Log.ChannelLine(ch, port.empty() ? std::string("No programmer unit: no port is given for this channel")
+                                          : "No programmer unit answered on " + port);
   }
   // The dispatch starts exactly the channels that are connected and idle.
   std::vector<int> idle;
