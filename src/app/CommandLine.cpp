@@ -42,6 +42,7 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     if (name == "--echo-log") c.EchoLog = true;
     else if (name == "--help") c.Help = true;
     else if (name == "--exit") c.Exit = true;
+    else if (name == "--allow-missing") c.AllowMissing = true;
     else if (name == "--simulate") {
       auto v = take();
       if (!v) return r;
@@ -66,10 +67,26 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     } else if (name == "--run") {
       auto v = take();
       if (!v) return r;
+      if (!IsUnattendedOperation(*v)) {
+        r.Error = "unknown operation \"" + *v + "\" for --run";
+        return r;
+      }
       c.Run = *v;
     } else {
       r.Error = "unknown option " + name;
       return r;
+    }
+  }
+  // These only shape a --run; without one they would be dropped silently
+  // (and --exit would leave a program nobody closes).
+  if (c.Run.empty()) {
+    for (auto [given, option] : {std::pair{c.Exit, "--exit"}, std::pair{!c.Chip.empty(), "--chip"},
+                                 std::pair{!c.Loads.empty(), "--load"},
+                                 std::pair{c.AllowMissing, "--allow-missing"}}) {
+      if (given) {
+        r.Error = std::string(option) + " needs --run";
+        return r;
+      }
     }
   }
   if (!c.Positional.empty()) c.ProjectFile = c.Positional[0];
@@ -81,19 +98,47 @@ std::string UsageText(const std::string& program) {
   return "Usage: " + program + " [options] [PROJECT.PKV [OFF]]\n"
          "\n"
          "  PROJECT.PKV        load the project and download it to every programmer\n"
-         "  OFF                with a project: close once every programmer downloaded\n"
+         "  OFF                with a project: close once every programmer downloaded;\n"
+         "                     a project that cannot be read ends the program (64)\n"
          "\n"
          "Options:\n"
          "  --echo-log         print every information-log line on standard output\n"
          "  --simulate N       attach N simulated programmer units (1..10)\n"
          "  --sim-fault FAULT   give simulated units faults, e.g. 3:silent or *:wire\n"
          "                     (korvelsim --help lists every item)\n"
-         "  --chip NAME        select the chip NAME\n"
+         "  --chip NAME        select the chip NAME (letter case does not matter\n"
+         "                     when only one chip fits; korvelimg chips lists them)\n"
          "  --load FILE        load FILE as the object file; more --load add data\n"
          "  --run OP           run OP on every connected channel: download, auto,\n"
-         "                     blank, erase, program or verify\n"
+         "                     blank, erase, program or verify; at the end print one\n"
+         "                     line per channel (channel, port, result, last message)\n"
+         "                     and \"OK=n, NG=m.\" on standard output\n"
          "  --exit             close the program when the run has finished\n"
-         "  --help             print this text\n";
+         "  --allow-missing    a listed unit that never answers is not a failure\n"
+         "  --help             print this text\n"
+         "\n"
+         "Exit status of a --run with --exit: 0 when every channel succeeded, else\n"
+         "the number of failed channels (a listed unit that never answered counts);\n"
+         "64 when the command line, the chip name or a file is not usable or no\n"
+         "unit was found, with the reason on standard error.\n"
+         "\n"
+         "With --run, --exit, --simulate or a project file and no display (neither\n"
+         "DISPLAY nor WAYLAND_DISPLAY set) the program runs on Qt's offscreen\n"
+         "platform by itself, unless QT_QPA_PLATFORM names one.\n";
+}
+
+bool IsUnattendedOperation(const std::string& op) {
+  for (const char* known : {"download", "auto", "blank", "erase", "program", "verify"})
+    if (op == known) return true;
+  return false;
+}
+
+bool ChoosesOffscreenPlatform(const CommandLine& cmd, EnvironmentLookup env) {
+  auto set = [env](const char* name) {
+    const char* v = env(name);
+    return v != nullptr && *v != '\0';
+  };
+  return cmd.Unattended() && !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
 }
 
 }  // namespace korvel

@@ -19,8 +19,11 @@ struct CommandLine {
   std::vector<std::string> Loads;  // --load FILE (repeatable)
   std::string Run;               // --run OP
   bool Exit = false;             // --exit
+  bool AllowMissing = false;     // --allow-missing: silent listed units are no failure
 
   bool HasProject() const { return !ProjectFile.empty(); }
+  // Runs that need nobody at a screen: they must start without a display.
+  bool Unattended() const { return !Run.empty() || Exit || HasProject() || Simulate > 0; }
 };
 
 struct CommandLineResult {
@@ -32,5 +35,17 @@ struct CommandLineResult {
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args);
 
 std::string UsageText(const std::string& program);
+
+// The operations --run accepts.
+bool IsUnattendedOperation(const std::string& op);
+
+// Reads an environment variable; nullptr when unset.
+using EnvironmentLookup = const char* (*)(const char* name);
+
+// Whether the program is to pick Qt's "offscreen" platform by itself: an
+// unattended command line, no display (neither DISPLAY nor WAYLAND_DISPLAY
+// set) and no platform chosen by the user (QT_QPA_PLATFORM). An empty
+// variable counts as unset.
+bool ChoosesOffscreenPlatform(const CommandLine& cmd, EnvironmentLookup env);
 
 }  // namespace korvel

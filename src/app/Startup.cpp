@@ -81,10 +81,10 @@ void RunFormShow(AppState& app, OperatorPrompts& prompts, const CommandLine& cmd
   app.Log.HostLine(std::string(kHelloText) + app.Log.clock().DateText());
 
   const fs::path firmware = fs::path(flags.AppDir) / kFirmwareFileName;
-  if (!fs::exists(firmware, ec)) {
+  const bool firmwareMissing = !fs::exists(firmware, ec);
+  if (firmwareMissing) {
     Call(hooks.FirmwareMissing);
     app.Log.HostLine("File of \"TroxSTX.FWR\" not Found!");
-    prompts.Message(PromptKind::Warning, "文件\"TroxSTX.FWR\"没有找到，请确认！");
   } else if (hooks.LoadFirmware) {
     hooks.LoadFirmware(firmware.string());
   }
@@ -94,6 +94,9 @@ void RunFormShow(AppState& app, OperatorPrompts& prompts, const CommandLine& cmd
 
   Call(hooks.ArmFirstSearch);
   Call(hooks.EnableTimer2);
+  // The notice waits for the operator; the device search does not wait
+  // for the notice (Timer2 ticks while the box is open).
+  if (firmwareMissing) prompts.Message(PromptKind::Warning, "文件\"TroxSTX.FWR\"没有找到，请确认！");
 }
 
 std::optional<int> CommandLineExit(const CommandLineResult& parsed, const std::string& program,

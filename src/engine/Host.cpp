@@ -6,10 +6,12 @@
 #include "app/ChannelOps.h"
 #include "engine/AutoProgress.h"
 #include "engine/ChannelErrors.h"
+#include "engine/ChipByName.h"
 #include "optionbytes/OptionChecksums.h"
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionReadBack.h"
+#include "serial/ConnectionSettings.h"
 #include "target/Checksums.h"
 #include "target/ChipSelect.h"
 #include "target/ChipSeries.h"
@@ -23,6 +25,7 @@ namespace fs = std::filesystem;
 Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     : App(clock), prompts_(prompts) {
   channels_ = std::make_unique<ChannelHost>(App, std::move(options.Links), options.Enumerator);
+  explicitPorts_ = options.ExplicitPorts.has_value();
   if (options.ExplicitPorts) channels_->UseExplicitPorts(*options.ExplicitPorts);
 
   requests_ = std::make_unique<HostRequests>(*channels_, job_, random_);
@@ -145,6 +148,7 @@ void Host::OnTimer1Tick() {
 
 bool Host::OnTimer2Tick() {
   const bool more = channels_->OnTimer2Tick();
+  searchStarted_ = true;
   if (unattended_) unattended_->SearchStarted();
   return more;
 }
@@ -181,9 +185,33 @@ void Host::OnAllDevicesFound() {
   App.Log.HostLine("Project file " + cmd_.ProjectFile + " cannot be read by this version");
 }
 
+std::optional<std::string> Host::ProjectProblem(const std::string& path) const {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return "File of " + path + " is not found!";
+  if (!fs::is_regular_file(path, ec) || !std::ifstream(path, std::ios::binary))
+    return "File of " + path + " cannot be opened";
+  // Project files are read by a later version.
+  return "Project file " + path + " cannot be read by this version";
+}
+
+bool Host::StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  if (cmd.HasProject() && cmd.ExitAfterDownload) {
+    // With "OFF" nobody is there to close a program whose download never
+    // starts: it would wait for ever.
+    if (auto problem = ProjectProblem(cmd.ProjectFile)) {
+      App.Log.HostLine(*problem);
+      if (out.Error) out.Error(*problem);
+      if (quit) quit(UnattendedRun::kUsageError);
+      return true;
+    }
+  }
+  return StartUnattended(cmd, std::move(quit), std::move(out));
+}
+
 std::optional<std::string> Host::SelectChipByName(const std::string& name) {
-  const ChipLocation at = FindChip(name);
-  if (!at.Found()) return "Unknown chip \"" + name + "\" (korvelimg chips lists them)";
+  const ChipByName found = FindChipByName(name);
+  if (!found.At.Found()) return found.Error;
+  const ChipLocation at = found.At;
   ChipSelectModel dialog;
   dialog.Show(at.Stm32);
   dialog.SetFamily(at.Stm32);
@@ -208,7 +236,7 @@ std::optional<std::string> Host::LoadObjectFileByName(const std::string& path, b
   return std::nullopt;
 }
 
-bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit) {
+bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
   if (cmd.Run.empty()) return false;
   UnattendedRun::Actions a;
   a.SelectChip = [this](const std::string& name) { return SelectChipByName(name); };
@@ -224,9 +252,17 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
     return 0;
   };
   a.ListedPorts = [this] { return int(App.Flags.ChannelCount); };
+  a.PortName = [this](int ch) { return channels_->PortName(ch); };
   a.Quit = std::move(quit);
-  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit);
-  unattended_->Prepare();
+  a.Error = std::move(out.Error);
+  a.Summary = std::move(out.Summary);
+  // A unit is expected only where a port was named for it (--simulate or
+  // ConfigTqz.ini); an enumerated USB serial port may be anything else.
+  std::error_code ec;
+  const bool listed = explicitPorts_ || fs::exists(fs::path(App.Flags.AppDir) / kConnectionFile, ec);
+  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
+                                                cmd.AllowMissing || !listed);
+  if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
   return true;
 }
 

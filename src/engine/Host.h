@@ -88,9 +88,19 @@ class Host {
   // image (unreadable file, bad records, nothing for the chip).
   std::optional<std::string> LoadObjectFileByName(const std::string& path, bool first);
 
+  // Where a command-line run speaks to the terminal; either may be empty.
+  struct CommandLineOutput {
+    std::function<void(const std::string& reason)> Error;  // standard error
+    std::function<void(const std::string& line)> Summary;  // standard output
+  };
+  // What the command line asks for once the window is shown: a project
+  // with "OFF" that cannot be used ends the program (quit(64), the reason
+  // on Error) instead of waiting for a download that never comes; then the
+  // --run. Returns whether anything was started or refused.
+  bool StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
   // Starts the --chip/--load/--run run; false when the command line does
   // not ask for one. The run quits through quit(exitCode).
-  bool StartUnattended(const CommandLine& cmd, std::function<void(int)> quit);
+  bool StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
   UnattendedRun* Unattended() { return unattended_.get(); }
 
   // The job as the requests see it, taken from the buffers and settings.
@@ -101,6 +111,8 @@ class Host {
   CaptureChip CaptureContext() const;
   void OnAllDevicesFound();
   void CheckCommandLineExit();
+  // Why the project argument cannot be downloaded; nullopt when it can.
+  std::optional<std::string> ProjectProblem(const std::string& path) const;
 
   OperatorPrompts& prompts_;
   JobView job_;
@@ -115,6 +127,8 @@ class Host {
   OptionBuffer defaultTable_{};
   CommandLine cmd_;
   bool resultWritten_ = false;
+  bool searchStarted_ = false;
+  bool explicitPorts_ = false;  // --simulate gave the ports
 };
 
 }  // namespace korvel

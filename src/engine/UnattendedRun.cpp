@@ -1,40 +1,55 @@
 #include "engine/UnattendedRun.h"
 
+#include <algorithm>
+
 namespace korvel {
 
 namespace {
 // The search counts as settled this long after the wake-up frames even when
 // some listed unit never answered (Timer1 ticks of 10 ms).
 constexpr int kSettleTicks = 300;
+
+const char* ResultName(ChannelResult r) {
+  switch (r) {
+    case ChannelResult::Success: return "Success";
+    case ChannelResult::Timeout: return "Timeout";
+    case ChannelResult::Failure: return "Failure";
+    // Started but never told how it ended: not a success.
+    case ChannelResult::None:
+    case ChannelResult::Running: break;
+  }
+  return "Failure";
+}
+
 }  // namespace
 
 UnattendedRun::UnattendedRun(AppState& app, Actions actions, std::string chip,
-                             std::vector<std::string> files, std::string op, bool exitWhenDone)
+                             std::vector<std::string> files, std::string op, bool exitWhenDone,
+                             bool allowMissing)
     : app_(app),
       actions_(std::move(actions)),
       chip_(std::move(chip)),
       files_(std::move(files)),
       op_(std::move(op)),
-      exit_(exitWhenDone) {}
-
-bool UnattendedRun::KnownOperation(const std::string& op) {
-  for (const char* known : {"download", "auto", "blank", "erase", "program", "verify"})
-    if (op == known) return true;
-  return false;
-}
+      exit_(exitWhenDone),
+      allowMissing_(allowMissing) {}
 
 bool UnattendedRun::Prepare() {
-  auto fail = [&](const std::string& why) {
-    app_.Log.HostLine(why);
-    Finish(kUsageError);
+  if (!KnownOperation(op_)) {
+    Refuse("Unknown operation \"" + op_ + "\"");
     return false;
-  };
-  if (!KnownOperation(op_)) return fail("Unknown operation \"" + op_ + "\"");
+  }
   if (!chip_.empty()) {
-    if (auto err = actions_.SelectChip(chip_)) return fail(*err);
+    if (auto err = actions_.SelectChip(chip_)) {
+      Refuse(*err);
+      return false;
+    }
   }
   for (size_t i = 0; i < files_.size(); ++i) {
-    if (auto err = actions_.LoadFile(files_[i], i == 0)) return fail(*err);
+    if (auto err = actions_.LoadFile(files_[i], i == 0)) {
+      Refuse(*err);
+      return false;
+    }
   }
   return true;
 }
@@ -54,33 +69,79 @@ void UnattendedRun::OnTick() {
     return;
   }
   if (state_ != State::Running) return;
-  int failed = 0;
   for (int ch : started_) {
     const ChannelState& c = app_.Channels[ch];
-    if (c.Busy) return;
-    if (c.Gauge.Color == kGaugeRed) ++failed;
+    if (c.Busy || c.Outcome.Result == ChannelResult::Running) return;
   }
-  const std::string count = std::to_string(started_.size());
-  if (failed == 0) app_.Log.HostLine("Unattended " + op_ + ": all " + count + " channels succeeded");
-  else app_.Log.HostLine("Unattended " + op_ + ": " + std::to_string(failed) + " of " + count + " channels failed");
-  Finish(failed);
+  Summarise();
 }
 
 void UnattendedRun::Start() {
+  logStart_ = app_.Log.Lines().size();
+  const int listed = std::min(actions_.ListedPorts ? actions_.ListedPorts() : 0, kChannelCount);
+  missing_.clear();
+  for (int ch = 0; ch < listed; ++ch) {
+    if (app_.Channels[ch].Connected) continue;
+    missing_.push_back(ch);
+    const std::string port = Port(ch);
+    app_.Log.ChannelLine(ch, port.empty() ? std::string("No programmer unit: no port is given for this channel")
+                                          : "No programmer unit answered on " + port);
+  }
   // The dispatch starts exactly the channels that are connected and idle.
   std::vector<int> idle;
   for (int ch = 0; ch < app_.Flags.ChannelCount && ch < kChannelCount; ++ch)
     if (app_.Channels[ch].Connected && !app_.Channels[ch].Busy) idle.push_back(ch);
-  if (idle.empty()) {
-    app_.Log.HostLine("No programmer unit found: nothing to " + op_);
-    return Finish(kUsageError);
-  }
-  if (actions_.Run(op_) == 0) {
-    app_.Log.HostLine("Unattended " + op_ + " started on no channel");
-    return Finish(kUsageError);
-  }
+  if (idle.empty()) return Refuse("No programmer unit found: nothing to " + op_);
+  // An outcome left from before this run must not stand for this run's.
+  for (int ch : idle) app_.Channels[ch].Outcome = {};
+  if (actions_.Run(op_) == 0) return Refuse("Unattended " + op_ + " started on no channel");
   started_ = std::move(idle);
   state_ = State::Running;
+}
+
+void UnattendedRun::Summarise() {
+  std::vector<int> channels = started_;
+  channels.insert(channels.end(), missing_.begin(), missing_.end());
+  std::sort(channels.begin(), channels.end());
+  int ok = 0, ng = 0;
+  for (int ch : channels) {
+    const bool missing = std::find(missing_.begin(), missing_.end(), ch) != missing_.end();
+    const ChannelOutcome& o = app_.Channels[ch].Outcome;
+    if (missing) ng += allowMissing_ ? 0 : 1;
+    else ++(o.Result == ChannelResult::Success ? ok : ng);
+    std::string message = LastMessage(ch);
+    if (message.empty()) message = o.Text;
+    if (actions_.Summary)
+      actions_.Summary("Channel " + std::to_string(ch + 1) + "\t" + Port(ch) + "\t" +
+                       (missing ? "Missing" : ResultName(o.Result)) + "\t" + message);
+  }
+  if (actions_.Summary) actions_.Summary("OK=" + std::to_string(ok) + ", NG=" + std::to_string(ng) + ".");
+  const std::string count = std::to_string(ok + ng);
+  if (ng == 0) app_.Log.HostLine("Unattended " + op_ + ": all " + count + " channels succeeded");
+  else app_.Log.HostLine("Unattended " + op_ + ": " + std::to_string(ng) + " of " + count + " channels failed");
+  Finish(ng);
+}
+
+std::string UnattendedRun::Port(int channel) const {
+  return actions_.PortName ? actions_.PortName(channel) : std::string();
+}
+
+std::string UnattendedRun::LastMessage(int channel) const {
+  const std::string prefix = ChannelPrefix(channel);
+  const auto& lines = app_.Log.Lines();
+  // A log cleared during the run holds only lines of the run.
+  const size_t start = logStart_ <= lines.size() ? logStart_ : 0;
+  for (size_t i = lines.size(); i > start; --i) {
+    const std::string& l = lines[i - 1];
+    if (auto at = l.find(prefix); at != std::string::npos) return l.substr(at + prefix.size());
+  }
+  return {};
+}
+
+void UnattendedRun::Refuse(const std::string& reason) {
+  app_.Log.HostLine(reason);
+  if (actions_.Error) actions_.Error(reason);
+  Finish(kUsageError);
 }
 
 void UnattendedRun::Finish(int code) {

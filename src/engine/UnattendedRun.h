@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/CommandLine.h"
 
 namespace korvel {
 
@@ -12,7 +13,8 @@ namespace korvel {
 // select the chip, load the files, wait for the device search to settle,
 // run one gang operation on every connected channel, wait for every started
 // channel to finish and, with --exit, close the program with a status that
-// tells a script what happened.
+// tells a script what happened. Results come from each channel's recorded
+// outcome, never from how its gauge looks.
 class UnattendedRun {
  public:
   // Exit status when nothing could be started for reasons of the input.
@@ -24,18 +26,28 @@ class UnattendedRun {
     std::function<std::optional<std::string>(const std::string& file, bool first)> LoadFile;
     // Starts the operation; returns the number of channels started.
     std::function<int(const std::string& op)> Run;
-    // The number of ports the device search woke up.
+    // The number of ports the device search woke up (the listed units).
     std::function<int()> ListedPorts;
+    std::function<std::string(int channel)> PortName;
     std::function<void(int exitCode)> Quit;
+    // Why the run ends with 64; goes to the operator's terminal whether or
+    // not the log is echoed there.
+    std::function<void(const std::string& reason)> Error;
+    // The lines of the closing summary, for standard output.
+    std::function<void(const std::string& line)> Summary;
   };
 
+  // A listed unit that never identified itself is a failed channel, with a
+  // log line naming it; allowMissing leaves it out of the count (it is
+  // still named).
   UnattendedRun(AppState& app, Actions actions, std::string chip, std::vector<std::string> files,
-                std::string op, bool exitWhenDone);
+                std::string op, bool exitWhenDone, bool allowMissing = false);
 
-  static bool KnownOperation(const std::string& op);
+  static bool KnownOperation(const std::string& op) { return IsUnattendedOperation(op); }
 
   // Before the device search: chip and files. False when the run cannot go
-  // on (the error is logged and, with --exit, the program quits with 64).
+  // on (the error is logged and reported and, with --exit, the program
+  // quits with 64).
   bool Prepare();
   // The device search has sent its wake-up frames.
   void SearchStarted();
@@ -48,7 +60,13 @@ class UnattendedRun {
  private:
   enum class State { Waiting, Searching, Running, Done };
   void Start();
+  void Summarise();
+  // Ends the run with 64 for reason.
+  void Refuse(const std::string& reason);
   void Finish(int code);
+  std::string Port(int channel) const;
+  // The text of the channel's last log line since the run started.
+  std::string LastMessage(int channel) const;
 
   AppState& app_;
   Actions actions_;
@@ -56,9 +74,12 @@ class UnattendedRun {
   std::vector<std::string> files_;
   std::string op_;
   bool exit_;
+  bool allowMissing_;
   State state_ = State::Waiting;
   int ticks_ = 0;
   std::vector<int> started_;
+  std::vector<int> missing_;
+  size_t logStart_ = 0;
   int exitCode_ = 0;
 };
 

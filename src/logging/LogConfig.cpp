@@ -45,7 +45,9 @@ FileDialogOptions LogFileDialogOptions() {
 }
 
 void LogConfigForm::Browse(OperatorPrompts& prompts) {
-  if (auto name = prompts.OpenFileName(LogFileDialogOptions())) EditLogName.Text = *name;
+  // The log file is written later, so it usually does not exist yet: a save
+  // dialog takes a new name where an open dialog would insist on a file.
+  if (auto name = prompts.SaveFileName(LogFileDialogOptions())) EditLogName.Text = *name;
 }
 
 bool LogConfigForm::Ok(OperatorPrompts& prompts) {

@@ -37,7 +37,8 @@ struct LogConfigForm {
   // The operator picks an item of RadioGrpCreat.
   void SelectCreate(int item);
   void SelectMode(int item);
-  // "浏览": the chosen file name goes into EditLogName.
+  // "浏览": the file name chosen in a save dialog (a new name will do) goes
+  // into EditLogName.
   void Browse(OperatorPrompts& prompts);
   // OK: false (with the message shown) while the customer item has no
   // file name; true when the dialog may close.

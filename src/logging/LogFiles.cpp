@@ -28,24 +28,31 @@ bool LogFiles::Report(const std::optional<std::string>& error) {
   return true;
 }
 
+std::string LogFiles::WriteSystemLog(std::vector<std::string> lines) {
+  if (lines.size() < kSystemLogMinLines) return "";
+  const fs::path folder = fs::path(appDir_) / kSystemLogFolder;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    Report(folder.string() + ": " + ec.message());
+    return "";
+  }
+  const std::string path = (folder / DatedLogFileName(log_->clock())).string();
+  return Report(ReplaceTextFile(path, lines)) ? "" : path;
+}
+
 std::string LogFiles::WriteShutdownLog() {
   if (!config_->LogEnabled()) return "";
+  if (!config_->CustomerFile()) return WriteSystemLog(log_->Lines());
+  const std::string& name = config_->EditLogName.Text;
+  if (name.empty()) {
+    // A configuration file can name no file ("SpcFile=" alone); losing the
+    // log over it would be worse than writing it under the system's name.
+    log_->HostLine(kNoCustomerLogName);
+    return WriteSystemLog(log_->Lines());
+  }
   // A copy: reporting an error adds to the log.
   const std::vector<std::string> lines = log_->Lines();
-  if (!config_->CustomerFile()) {
-    if (lines.size() < kSystemLogMinLines) return "";
-    const fs::path folder = fs::path(appDir_) / kSystemLogFolder;
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    const std::string path = (folder / DatedLogFileName(log_->clock())).string();
-    if (ec) {
-      Report(folder.string() + ": " + ec.message());
-      return "";
-    }
-    return Report(ReplaceTextFile(path, lines)) ? "" : path;
-  }
-  const std::string& name = config_->EditLogName.Text;
-  if (name.empty()) return "";
   const std::string path = Resolve(name);
   std::optional<std::string> error;
   if (config_->RadioGrpMod.ItemIndex == kLogModeAppend) {

@@ -8,8 +8,6 @@
 
 #include "serial/SerialLine.h"
 
-#include <unistd.h>
-
 namespace korvel {
 
 namespace fs = std::filesystem;
@@ -18,12 +16,7 @@ namespace {
 
 constexpr size_t kMaxPorts = 10;
 
-int DefaultProbe(const std::string& path) {
-  OpenResult r = OpenSerialDevice(path);
-  if (r.Fd < 0) return r.Errno;
-  ::close(r.Fd);
-  return 0;
-}
+int DefaultProbe(const std::string& path) { return ProbeSerialDevice(path); }
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 

@@ -82,6 +82,27 @@ OpenResult OpenSerialDevice(const std::string& path) {
   return r;
 }
 
+int ProbeSerialDevice(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int result = 0;
+  struct stat st {};
+  int exclusive = 0;
+  if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+    result = ENOTTY;
+  } else if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
+    // Someone holds it with TIOCEXCL; root's open gets through that flag,
+    // so the open alone proves nothing.
+    result = EBUSY;
+  } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    result = errno == EWOULDBLOCK ? EBUSY : errno;
+  }
+  // Setting TIOCEXCL here would outlive this descriptor for as long as
+  // anybody else keeps the tty open; the lock goes with the close.
+  ::close(fd);
+  return result;
+}
+
 std::string ConfigureProgrammerLine(int fd, uint32_t baud) {
   termios t {};
   if (tcgetattr(fd, &t) != 0) return std::string("not a serial line: ") + std::strerror(errno);

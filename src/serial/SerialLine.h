@@ -19,6 +19,12 @@ struct OpenResult {
 // lets through.
 OpenResult OpenSerialDevice(const std::string& path);
 
+// Whether path could be opened exclusively right now, without keeping it:
+// 0, or the errno (EBUSY when another program holds it exclusively). Leaves
+// no exclusive flag or lock behind, so the port is as free afterwards as it
+// was before.
+int ProbeSerialDevice(const std::string& path);
+
 // Raw, 8 data bits, no parity, 2 stop bits, no flow control, DTR and RTS
 // cleared, the given speed (read back afterwards), low latency where the
 // driver has a latency timer. Returns an empty text on success, else why.

@@ -1,5 +1,7 @@
 #include "ui/StopSignals.h"
 
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -11,6 +13,8 @@ namespace korvel::ui {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void OnSignal(int signo) {
   const int saved = errno;
@@ -34,13 +38,11 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
   if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] { Drain(); });
-  Handle(SIGINT, OnSignal);
-  Handle(SIGTERM, OnSignal);
+  for (int signo : kStopSignals) Handle(signo, OnSignal);
 }
 
 StopSignals::~StopSignals() {
-  Handle(SIGINT, SIG_DFL);
-  Handle(SIGTERM, SIG_DFL);
+  for (int signo : kStopSignals) Handle(signo, SIG_DFL);
 }
 
 void StopSignals::Drain() {
@@ -48,6 +50,12 @@ void StopSignals::Drain() {
   ssize_t n;
   while ((n = ::read(g_pipe[0], buf, sizeof buf)) > 0)
     for (ssize_t i = 0; i < n; ++i) emit stopRequested(buf[i]);
+}
+
+void OnSessionEnd(QGuiApplication& app, QObject* context, std::function<void()> stop) {
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, context, [stop](QSessionManager&) { stop(); },
+                   Qt::DirectConnection);
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, context, stop, Qt::DirectConnection);
 }
 
 }  // namespace korvel::ui

@@ -1,6 +1,7 @@
 // korvelst: the gang programmer host with its main window.
 #include <QApplication>
-#include <QDir>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -18,6 +19,8 @@
 
 namespace {
 
+constexpr const char* kProgram = "korvelst";
+
 // --simulate N: the units on pseudo-terminals of our own, served on their
 // own thread; the host talks to them through real serial links.
 std::unique_ptr<korvel::PtyUnitServer> StartSimulation(const korvel::CommandLine& cmd) {
@@ -25,32 +28,41 @@ std::unique_ptr<korvel::PtyUnitServer> StartSimulation(const korvel::CommandLine
   std::string error;
   auto units = korvel::StartSimulatedUnits(cmd.Simulate, cmd.SimulateFaults, false, error);
   if (!units) {
-    std::cerr << "korvelst: cannot start the simulated units: " << error << "\n";
+    std::cerr << kProgram << ": cannot start the simulated units: " << error << "\n";
     std::exit(64);
   }
   return units;
+}
+
+// File names are bytes to the system and need not be valid UTF-8: they go
+// to the core exactly as the system gave them, never through QString.
+std::vector<std::string> ByteArguments(int argc, char** argv) { return {argv + 1, argv + argc}; }
+
+std::string StartFolder() {
+  std::error_code ec;
+  const std::filesystem::path dir = std::filesystem::current_path(ec);
+  return ec ? std::string(".") : dir.native();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // Usage and argument errors need no display, so they come before Qt.
-  const std::vector<std::string> rawArgs(argv + 1, argv + argc);
-  if (auto code = korvel::CommandLineExit(korvel::ParseCommandLine(rawArgs), "korvelst",
-                                          std::cout, std::cerr))
-    return *code;
+  const korvel::CommandLineResult early = korvel::ParseCommandLine(ByteArguments(argc, argv));
+  if (auto code = korvel::CommandLineExit(early, kProgram, std::cout, std::cerr)) return *code;
+  // A run nobody watches must not need a screen: without one, and unless
+  // the user named a platform, Qt draws off screen instead of aborting.
+  if (korvel::ChoosesOffscreenPlatform(early.Line, [](const char* n) -> const char* { return std::getenv(n); }))
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
   QApplication qapp(argc, argv);
   // The program ends when the main window's close has run, with the exit
   // status of an unattended run; not when Qt sees the last window go.
   qapp.setQuitOnLastWindowClosed(false);
   QCoreApplication::setApplicationName(QStringLiteral("Korvel200ST8-X10"));
-  // Qt took its own options (-platform ...) out; what is left is ours.
-  std::vector<std::string> args;
-  const QStringList qtArgs = QCoreApplication::arguments();
-  for (int i = 1; i < qtArgs.size(); ++i) args.push_back(qtArgs[i].toStdString());
-  const korvel::CommandLineResult parsed = korvel::ParseCommandLine(args);
-  if (auto code = korvel::CommandLineExit(parsed, "korvelst", std::cout, std::cerr)) return *code;
+  // Qt took its own options (-platform ...) out of argv; what is left is ours.
+  const korvel::CommandLineResult parsed = korvel::ParseCommandLine(ByteArguments(argc, argv));
+  if (auto code = korvel::CommandLineExit(parsed, kProgram, std::cout, std::cerr)) return *code;
   const korvel::CommandLine& cmd = parsed.Line;
 
   std::unique_ptr<korvel::PtyUnitServer> units = StartSimulation(cmd);
@@ -71,20 +83,30 @@ int main(int argc, char** argv) {
   korvel::ui::WireHost(window, host);
 
   int exitCode = 0;
+  korvel::Host::CommandLineOutput output;
+  output.Error = [](const std::string& reason) { std::cerr << kProgram << ": " << reason << std::endl; };
+  output.Summary = [](const std::string& line) { std::cout << line << std::endl; };
   korvel::StartupHooks hooks = window.WindowStartupHooks();
   window.OnFirstShow = [&] {
-    host.FormShow(cmd, QDir::currentPath().toStdString(), hooks);
-    host.StartUnattended(cmd, [&](int code) {
+    host.FormShow(cmd, StartFolder(), hooks);
+    host.StartCommandLine(cmd, [&](int code) {
       exitCode = code;
       window.ExitClick();
-    });
+    }, output);
     // A run without --exit stays open; one that could not start and must
     // not wait for anybody has already asked to close.
   };
 
+  // A stop signal, a closed terminal and the end of the desktop session all
+  // close the program as "退出" does, shutdown log included.
+  auto stopNow = [&](int signalNumber) {
+    // A run cut short has not succeeded, whatever its channels did so far.
+    if (signalNumber != 0 && host.Unattended() && !host.Unattended()->Finished()) exitCode = 128 + signalNumber;
+    window.ExitClick();
+  };
   korvel::ui::StopSignals stop;
-  QObject::connect(&stop, &korvel::ui::StopSignals::stopRequested, &window,
-                   [&window](int) { window.ExitClick(); });
+  QObject::connect(&stop, &korvel::ui::StopSignals::stopRequested, &window, stopNow);
+  korvel::ui::OnSessionEnd(qapp, &window, [&] { stopNow(0); });
   // Closing the main window ends the program, also from inside a dialog.
   QObject::connect(&window, &korvel::ui::TKorvel200STxPrg::closed, &qapp,
                    [&exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);

@@ -22,6 +22,8 @@ TEST(CommandLine, PositionalProjectAndOffInAnyCase) {
 TEST(CommandLine, Options) {
   auto r = ParseCommandLine({"--echo-log", "--simulate", "10", "--chip=STM32F103xB", "--load", "a.hex",
                              "--load", "b.bin", "--run", "auto", "--exit", "--sim-fault", "3:silent"});
+  // --chip and --load come before --run: the rule that run options need a
+  // run looks at the whole line, not at the order.
   ASSERT_FALSE(r.Error) << *r.Error;
   EXPECT_TRUE(r.Line.EchoLog);
   EXPECT_EQ(r.Line.Simulate, 10);
@@ -35,8 +37,56 @@ TEST(CommandLine, Options) {
 
 TEST(CommandLine, Errors) {
   for (auto args : std::vector<std::vector<std::string>>{
-           {"--bogus"}, {"--simulate"}, {"--simulate", "11"}, {"--simulate", "x"}, {"--chip"}}) {
+           {"--bogus"}, {"--simulate"}, {"--simulate", "11"}, {"--simulate", "x"}, {"--chip"},
+           {"--run", "format"}}) {
     EXPECT_TRUE(ParseCommandLine(args).Error.has_value()) << args[0];
+  }
+}
+
+// Options that only shape a run are refused without one: dropped silently
+// they would let a script believe something ran, and --exit alone would
+// leave a program nobody closes.
+TEST(CommandLine, RunOptionsNeedARun) {
+  for (const char* option : {"--exit", "--allow-missing"}) {
+    auto r = ParseCommandLine({option});
+    ASSERT_TRUE(r.Error) << option;
+    EXPECT_EQ(*r.Error, std::string(option) + " needs --run");
+  }
+  EXPECT_EQ(ParseCommandLine({"--chip", "STM8S003F3", "--load", "a.hex"}).Error, "--chip needs --run");
+  auto ok = ParseCommandLine({"--run", "blank", "--allow-missing", "--exit"});
+  ASSERT_FALSE(ok.Error) << *ok.Error;
+  EXPECT_TRUE(ok.Line.AllowMissing);
+}
+
+TEST(CommandLine, OffscreenPlatformOnlyForUnattendedRunsWithoutADisplayOrAChoice) {
+  struct Case {
+    const char* Name;
+    std::vector<std::string> Args;
+    std::vector<std::pair<std::string, std::string>> Env;
+    bool Offscreen;
+  };
+  const Case cases[] = {
+      {"run, nothing set", {"--run", "auto", "--exit"}, {}, true},
+      {"project", {"job.PKV", "OFF"}, {}, true},
+      {"simulate", {"--simulate", "2"}, {}, true},
+      {"empty variables count as unset", {"--run", "auto"}, {{"DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}, true},
+      {"X display", {"--run", "auto"}, {{"DISPLAY", ":0"}}, false},
+      {"Wayland display", {"--run", "auto"}, {{"WAYLAND_DISPLAY", "wayland-0"}}, false},
+      {"the user's platform", {"--run", "auto"}, {{"QT_QPA_PLATFORM", "vnc"}}, false},
+      {"window wanted", {}, {}, false},
+      {"echo only", {"--echo-log"}, {}, false},
+  };
+  static std::vector<std::pair<std::string, std::string>> env;
+  auto lookup = [](const char* name) -> const char* {
+    for (const auto& [k, v] : env)
+      if (k == name) return v.c_str();
+    return nullptr;
+  };
+  for (const Case& c : cases) {
+    env = c.Env;
+    auto r = ParseCommandLine(c.Args);
+    ASSERT_FALSE(r.Error) << c.Name;
+    EXPECT_EQ(ChoosesOffscreenPlatform(r.Line, lookup), c.Offscreen) << c.Name;
   }
 }
 

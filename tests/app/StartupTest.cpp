@@ -28,12 +28,23 @@ class TempDir {
   fs::path path_;
 };
 
+// Puts each message box into the same record as the start-up steps.
+struct SequencedPrompts : RecordingPrompts {
+  explicit SequencedPrompts(std::vector<std::string>& calls) : calls_(calls) {}
+  PromptButton Message(PromptKind kind, const std::string& text,
+                       const std::vector<PromptButton>& buttons = {}) override {
+    calls_.push_back("Message");
+    return RecordingPrompts::Message(kind, text, buttons);
+  }
+  std::vector<std::string>& calls_;
+};
+
 struct StartupFixture : ::testing::Test {
   FixedClock clock{MakeTime(2026, 12, 5, 7, 14, 11)};
   AppState app{clock};
-  RecordingPrompts prompts;
-  TempDir dir;
   std::vector<std::string> calls;
+  SequencedPrompts prompts{calls};
+  TempDir dir;
 
   StartupHooks RecordingHooks() {
     StartupHooks h;
@@ -76,7 +87,7 @@ TEST_F(StartupFixture, FirstShowRunsItsStepsInOrderAndReportsAMissingFirmwareIma
   const std::vector<std::string> expected = {
       "ShowFirstSettingsTab", "LoadLogConfig", "SetDisplayDefaults", "SetOptionByteDefaults",
       "ShowFirstSettingsTab", "ReadConnectionSettings", "LayoutGauges 10", "FirmwareMissing",
-      "ArmFirstSearch",       "EnableTimer2"};
+      "ArmFirstSearch",       "EnableTimer2",           "Message"};  // the box holds up no search
   EXPECT_EQ(calls, expected);
   EXPECT_EQ(app.Flags.AppDir, dir.path().string());
   EXPECT_FALSE(fs::exists(dir.path() / kResultFileName));

@@ -82,6 +82,17 @@ TEST_F(LogTest, CustomerFileReplaceOrAppend) {
   EXPECT_EQ(Slurp(dir / "run.log"), Expected("Brevan Log File!"));
 }
 
+TEST_F(LogTest, CustomerItemWithoutANameFallsBackToTheSystemFileAndSaysSo) {
+  config.SelectCreate(kLogCreateCustomer);
+  config.EditLogName.Text = "";  // as "SpcFile=" alone loads it
+  AddLines(7);
+  const fs::path expected = dir / "VatSTxLogS" / "VatSTX_2026_12_05_07_14_11.log";
+  EXPECT_EQ(files().WriteShutdownLog(), expected.string());
+  EXPECT_EQ(log.Lines().back(), std::string("> 07:14:11 ") + kNoCustomerLogName);
+  EXPECT_EQ(Slurp(expected), Expected());  // the line is in the file too
+  EXPECT_TRUE(prompts.Messages.empty());
+}
+
 TEST_F(LogTest, UntickedLogWritesNothing) {
   config.SetLogEnabled(false);
   AddLines(10);
@@ -189,6 +200,28 @@ TEST(LogConfigForm, DialogBehaviour) {
   form.Browse(prompts);
   EXPECT_EQ(form.EditLogName.Text, "/tmp/x.log");
   EXPECT_TRUE(form.Ok(prompts));
+}
+
+// Browsing names a file that is yet to be written, so it asks with a save
+// dialog; an open dialog would refuse a new name.
+TEST(LogConfigForm, BrowseAsksForANameToSaveUnder) {
+  struct SaveOnly : RecordingPrompts {
+    std::optional<std::string> OpenFileName(const FileDialogOptions&) override {
+      ADD_FAILURE() << "an open dialog needs an existing file";
+      return std::nullopt;
+    }
+    std::optional<std::string> SaveFileName(const FileDialogOptions& o) override {
+      Asked = o;
+      return "/data/new shift.log";
+    }
+    FileDialogOptions Asked;
+  } prompts;
+  LogConfigForm form;
+  form.SelectCreate(kLogCreateCustomer);
+  form.Browse(prompts);
+  EXPECT_EQ(form.EditLogName.Text, "/data/new shift.log");
+  EXPECT_EQ(prompts.Asked.Filters, LogFileDialogOptions().Filters);
+  EXPECT_EQ(prompts.Asked.DefaultSuffix, "log");
 }
 
 }  // namespace

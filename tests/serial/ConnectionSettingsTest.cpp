@@ -7,6 +7,11 @@
 #include <sstream>
 
 #include "serial/PortEnumeration.h"
+#include "serial/PtyPair.h"
+#include "serial/SerialLine.h"
+
+#include <sys/file.h>
+#include <sys/ioctl.h>
 
 namespace korvel {
 namespace {
@@ -120,6 +125,37 @@ TEST_F(FakeTtyTree, NoSettingsFileEnumeratesAndNothingFoundSaysSo) {
   std::ofstream(root / "ConfigTqz.ini") << "[Connection]\nDEV1=/dev/ttyX\n";
   s = ReadConnectionSettings(root.string(), all);
   EXPECT_EQ(s.BoxItems, std::vector<std::string>{"/dev/ttyX"});
+}
+
+// The real probe on pseudo-terminals: a free port is listed and stays free
+// for everybody else afterwards; a port a link holds is left out.
+TEST_F(FakeTtyTree, ProbeListsFreePortsAndLeavesThemFree) {
+  testing::PtyPair free, held;
+  ASSERT_GE(free.Master, 0);
+  ASSERT_GE(held.Master, 0);
+  AddTty("ttyACM0", "usb1/1-1/1-1:1.0");
+  AddTty("ttyACM1", "usb1/1-2/1-2:1.0");
+  std::filesystem::create_symlink(free.SlavePath, root / "dev" / "ttyACM0");
+  std::filesystem::create_symlink(held.SlavePath, root / "dev" / "ttyACM1");
+  const OpenResult link = OpenSerialDevice(held.SlavePath);
+  ASSERT_GE(link.Fd, 0) << link.Error;
+
+  auto e = Enumerator({});
+  EXPECT_EQ(e.Enumerate(), std::vector<std::string>{Dev("ttyACM0")});
+  CloseSerialDevice(link.Fd);
+
+  // Root opens through TIOCEXCL, so ask the tty and the lock directly.
+  const int fd = ::open(free.SlavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  int exclusive = -1;
+  ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0) << "the probe left the exclusive flag set";
+  EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "the probe left a lock behind";
+  ::close(fd);
+  // And a link opens it as if nobody had looked.
+  const OpenResult after = OpenSerialDevice(free.SlavePath);
+  EXPECT_GE(after.Fd, 0) << after.Error;
+  CloseSerialDevice(after.Fd);
 }
 
 TEST(PortOrder, UsbPathKeyAndNaturalNames) {

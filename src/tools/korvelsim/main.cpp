@@ -1,6 +1,6 @@
 // korvelsim: simulated programmer units on pseudo-terminals, for running the
 // host without hardware. Writes DIR/ConfigTqz.ini naming the units' ports, so
-// a host started in DIR finds them, and serves until SIGINT or SIGTERM.
+// a host started in DIR finds them, and serves until SIGINT, SIGTERM or SIGHUP.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGHUP);  // the terminal it runs in went away
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   std::string error;

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +15,11 @@
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The log file name is a file name: its bytes are kept as the system gave
+// them, whether or not they are valid UTF-8.
+QString FileNameText(const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
+std::string FileNameBytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 constexpr const char* kConfigWriteError = "Write Log Config File error!";
 
@@ -94,7 +100,7 @@ TLogCfgForm::TLogCfgForm(korvel::LogConfigForm& model, korvel::OperatorPrompts& 
     model_.SelectMode(id);
   });
   connect(name_, &QLineEdit::textEdited, this,
-          [this](const QString& t) { model_.EditLogName.Text = t.toStdString(); });
+          [this](const QString& t) { model_.EditLogName.Text = FileNameBytes(t); });
   connect(browse_, &QPushButton::clicked, this, [this] {
     model_.Browse(prompts_);
     Refresh();
@@ -112,7 +118,8 @@ void TLogCfgForm::Refresh() {
   }
   Mirror(create_, createItems_, model_.RadioGrpCreat);
   Mirror(mode_, modeItems_, model_.RadioGrpMod);
-  if (name_->text() != Q(model_.EditLogName.Text)) name_->setText(Q(model_.EditLogName.Text));
+  if (FileNameBytes(name_->text()) != model_.EditLogName.Text)
+    name_->setText(FileNameText(model_.EditLogName.Text));
   name_->setEnabled(model_.EditLogName.Enabled);
   nameLabel_->setEnabled(model_.EditLogName.Enabled);
   browse_->setEnabled(model_.SpeedButtonOP.Enabled);
