@@ -23,6 +23,7 @@
 #include "ui/ControlBinder.h"
 #include "ui/InfoMemo.h"
 #include "ui/KeyPreview.h"
+#include "ui/views/HexViewModel.h"
 
 namespace korvel::ui {
 
@@ -230,10 +231,8 @@ void TKorvel200STxPrg::ShowPage(const std::string& name) {
 
 void TKorvel200STxPrg::SetDisplayDefaults() {
   viewPageCtrl_->setCurrentIndex(0);
-  hexViewer_->setColumnWidth(0, 70);
-  hexViewer_->setColumnWidth(17, 130);
-  eepDataView_->setColumnWidth(0, 73);
-  eepDataView_->setColumnWidth(17, 130);
+  FitHexColumns(*hexViewer_, 70);
+  FitHexColumns(*eepDataView_, 73);
 }
 
 StartupHooks TKorvel200STxPrg::WindowStartupHooks() {
