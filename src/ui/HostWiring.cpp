@@ -8,6 +8,7 @@
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionEditorDispatch.h"
 #include "optionbytes/OptionFile.h"
+#include "target/ChecksumReport.h"
 #include "target/HexViewLayout.h"
 #include "target/ImageCommands.h"
 #include "ui/ControlBinder.h"
@@ -118,6 +119,9 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
     hooks.CopyProtectionToFlash = [&host](const OptionBuffer& b) {
       CopyProtectionToFlash(host.Buffers, host.Chip, b);
       if (host.Window.Views.FlashViewChanged) host.Window.Views.FlashViewChanged();
+      // The image changed: its check values must describe it before the
+      // next download sends them.
+      ReportChecksums(host.Images());
     };
     OnOptionConfigClicked(ctx, hooks);
   });

@@ -19,6 +19,7 @@
 
 #include "app/Clock.h"
 #include "engine/Host.h"
+#include "target/ChecksumReport.h"
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
@@ -232,6 +233,23 @@ TEST_F(HostWindowFixture, OptionByteButtonOpensTheEditorDispatch) {
   ASSERT_EQ(lines.size(), before + 2);
   EXPECT_EQ(lines[before], "> Option Byte: a5 ff ff ff ff ff ff ff ");
   EXPECT_EQ(lines[before + 1].rfind("> Option Buffer: a5 5a ff 00", 0), 0u);
+}
+
+TEST_F(HostWindowFixture, BlueToothProtectionWordGoesIntoTheImageWithFreshCheckValues) {
+  ASSERT_FALSE(host.SelectChipByName("BlueNRG-232"));
+  ReportChecksums(host.Images());  // as after loading the image
+  const uint16_t before = host.Buffers.FlashCrc;
+  for (int i = 0; i < 8; ++i) host.Options[i] = static_cast<uint8_t>(0x30 + i);
+  Find<QPushButton>("BitBtnOptCfg")->click();
+  const size_t last = host.Chip.FlashEnd - host.Chip.FlashBase;
+  EXPECT_EQ(host.Buffers.Main[last - 7], 0x30);
+  EXPECT_EQ(host.Buffers.Main[last], 0x37);
+  QAbstractItemModel* flash = window.HexViewer()->model();
+  EXPECT_EQ(flash->data(flash->index(flash->rowCount() - 1, 16)).toString(), QStringLiteral("37"));
+  const uint16_t after = host.Buffers.FlashCrc;
+  EXPECT_NE(after, before);
+  ReportChecksums(host.Images());
+  EXPECT_EQ(host.Buffers.FlashCrc, after);
 }
 
 TEST_F(HostWindowFixture, DataViewPopUpLoadsAndFills) {
