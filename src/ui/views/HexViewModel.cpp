@@ -2,10 +2,10 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QStyle>
-#include <algorithm>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableView>
+#include <algorithm>
 
 namespace korvel {
 
@@ -71,15 +71,17 @@ void FitHexColumns(QTableView& view, int firstColumnWidth) {
   const QString hexDigits = QStringLiteral("0123456789abcdef");
   QString printable;
   for (char16_t c = 0x20; c < 0x7F; ++c) printable += QChar(c);
-  // The data view's addresses have eight digits; the flash view's have
-  // seven for STM32 and the same column suits both.
+  // Addresses run to eight digits: always in the data view, and in the
+  // flash view for the BlueTooth chips (0x10040000).
   const int address = NeededWidth(view, fm, QStringLiteral("0x") + Widest(fm, hexDigits, 8));
   const int byte = NeededWidth(view, fm, Widest(fm, hexDigits, 2));
   const int chars = NeededWidth(view, fm, Widest(fm, printable, 16));
-  const int header = NeededWidth(view, QFontMetrics(view.horizontalHeader()->font()),
-                                 QStringLiteral("  ") + Widest(fm, hexDigits, 1));
-  view.horizontalHeader()->setDefaultSectionSize(std::max({25, byte, header}));
-  for (int c = 1; c <= 16; ++c) view.setColumnWidth(c, std::max({25, byte, header}));
+  const QFontMetrics headerFm(view.horizontalHeader()->font());
+  const int header =
+      NeededWidth(view, headerFm, QStringLiteral("  ") + Widest(headerFm, hexDigits, 1));
+  const int byteColumn = std::max({25, byte, header});
+  view.horizontalHeader()->setDefaultSectionSize(byteColumn);
+  for (int c = 1; c <= 16; ++c) view.setColumnWidth(c, byteColumn);
   view.setColumnWidth(0, std::max(firstColumnWidth, address));
   view.setColumnWidth(17, std::max(130, chars));
 }
