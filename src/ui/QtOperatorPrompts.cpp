@@ -55,10 +55,10 @@ QStringList Filters(const std::vector<std::string>& filters) {
 // without one gets under that filter.
 QString FilterSuffix(const std::string& filter) {
   const QString entry = Q(filter);
-  const int star = entry.indexOf(QStringLiteral("*."), std::max<qsizetype>(0, entry.indexOf('|')));
+  const qsizetype star = entry.indexOf(QStringLiteral("*."), std::max<qsizetype>(0, entry.indexOf('|')));
   if (star < 0) return {};
   const QString rest = entry.mid(star + 2);
-  const int end = rest.indexOf(QRegularExpression(QStringLiteral("[;) ]")));
+  const qsizetype end = rest.indexOf(QRegularExpression(QStringLiteral("[;) ]")));
   const QString suffix = end < 0 ? rest : rest.left(end);
   return suffix.contains('*') ? QString() : suffix;
 }
@@ -93,7 +93,6 @@ std::optional<FileChoice> AskFileDialog(QWidget* parent, const FileDialogOptions
   return FileChoice{ToFileName(dialog.selectedFiles().first()),
                     static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
 }
-
 
 QtOperatorPrompts::QtOperatorPrompts(QWidget* parent)
     : parent_(parent),
