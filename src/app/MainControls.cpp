@@ -108,11 +108,13 @@ MainControls::MainControls() {
     a.Hint = b.Hint;
     a.Visible = b.Visible;
   }
-  for (const auto& m : MenuEntries()) {
-    auto& a = Actions[m.Name];
-    a.Caption = m.Caption;
-    a.Shortcut = m.Shortcut;
-    a.Visible = m.Visible;
+  for (const auto* table : {&MenuEntries(), &DataViewPopupEntries()}) {
+    for (const auto& m : *table) {
+      auto& a = Actions[m.Name];
+      a.Caption = m.Caption;
+      a.Shortcut = m.Shortcut;
+      a.Visible = m.Visible;
+    }
   }
   ApplyEnablingRules();
 }

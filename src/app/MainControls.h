@@ -62,6 +62,9 @@ struct MainControls {
   std::string lbFlashSize;
   std::string lbEEPSize;
   std::string LabelEep = "Data EEP: ";
+  // The product name the job header carries; a load puts the file's name
+  // there, and the operator may change it.
+  EditState ProductEdit;
   // The page of PageControlSet in front ("ChipSett", ...); empty: as laid out.
   std::string ActivePage;
 

@@ -44,4 +44,16 @@ const std::vector<MenuEntry>& MenuEntries() {
   return kEntries;
 }
 
+const std::vector<MenuEntry>& DataViewPopupEntries() {
+  // The per-cell fill entries were never finished; they stay hidden.
+  static const std::vector<MenuEntry> kEntries = {
+      {"PopupMenuOTP", "LoadFile1", "Load File", "", true},
+      {"PopupMenuOTP", "FillAllto001", "Fill All to 00", "", true, true},
+      {"PopupMenuOTP", "FillalltoFF1", "Fill all to FF", "", true},
+      {"PopupMenuOTP", "FillCellto001", "Fill Cell to 00", "", false},
+      {"PopupMenuOTP", "FillCelltoFF1", "Fill Cell to FF", "", false},
+  };
+  return kEntries;
+}
+
 }  // namespace korvel

@@ -16,4 +16,8 @@ struct MenuEntry {
 // The main menu in display order.
 const std::vector<MenuEntry>& MenuEntries();
 
+// The data view's pop-up menu (PopupMenuOTP) in display order; Parent is
+// the menu's name.
+const std::vector<MenuEntry>& DataViewPopupEntries();
+
 }  // namespace korvel

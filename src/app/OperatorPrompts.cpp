@@ -29,4 +29,15 @@ std::optional<std::string> RecordingPrompts::SaveFileName(const FileDialogOption
   return OpenFileName(options);
 }
 
+std::optional<FileChoice> RecordingPrompts::SaveFileChoice(const FileDialogOptions& options) {
+  auto name = SaveFileName(options);
+  if (!name) return std::nullopt;
+  int filter = options.FilterIndex;
+  if (!SaveFilters.empty()) {
+    filter = SaveFilters.front();
+    SaveFilters.erase(SaveFilters.begin());
+  }
+  return FileChoice{*name, filter};
+}
+
 }  // namespace korvel

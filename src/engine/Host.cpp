@@ -93,6 +93,7 @@ Host::~Host() = default;
 ChipChangeContext Host::ChipContext() {
   ChipChangeHooks hooks;
   hooks.ClearFlashView = [this] { if (Window.Views.FlashViewChanged) Window.Views.FlashViewChanged(); };
+  hooks.RebuildDataView = [this] { if (Window.Views.DataViewChanged) Window.Views.DataViewChanged(); };
   hooks.ResetOptionBuffer = [this] { ResetOptionBuffer(Options, Chip, App.Flags.Stm32Family); };
   hooks.SetLoadRange = [this](uint32_t low, uint32_t high) {
     Buffers.LoadLow = low;

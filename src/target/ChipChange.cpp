@@ -1,5 +1,6 @@
 #include "target/ChipChange.h"
 
+#include "app/Startup.h"
 #include "target/ChipRules.h"
 
 namespace korvel {
@@ -10,8 +11,6 @@ const char* const kEepItems[] = {"LoadEEPDataFile1", "SaveEEPData1", "ReadEEPMem
                                  "WriteEEPMemory1"};
 const char* const kOtpItems[] = {"LoadSTM32F2xx4xxOTPdata1", "SaveOTPDatatoFile1",
                                  "ReadOTPMemory1", "WriteOTPMemory1", "VerifyOTPMemory1"};
-const char* const kStm32OnlyItems[] = {"BlankCheck1", "EraseChip1", "WriteOTPMemory1",
-                                       "ReadOTPMemory1", "VerifyOTPMemory1"};
 const char* const kOptionItems[] = {"ReadOptionByte1", "WriteOptionByte1"};
 
 void Run(const std::function<void()>& hook) {
@@ -64,9 +63,8 @@ void Stm32Layout(ChipChangeContext& ctx) {
     chip.Needs18V = false;
     ctx.Settings.ModeFlags &= static_cast<uint8_t>(~0x0C);
     SetOptionItemsEnabled(c, true);
-    // A BlueTooth chip before this one hid the button; the command line
-    // keeps it hidden for its whole run.
-    c.Action("SpdBtnWrtOPB").Visible = !ctx.Flags.CommandLineMode;
+    // A BlueTooth chip before this one hid the button.
+    c.Action("SpdBtnWrtOPB").Visible = true;
     c.lbFlashSize = std::to_string(chip.FlashSizeKB) + " KB.";
   } else {
     ApplyBlueNrgLayout(chip, ctx.OptionBytes);
@@ -84,7 +82,7 @@ void Stm8Layout(ChipChangeContext& ctx) {
                                                 ChipModeBits(chip, false));
   chip.Needs18V = false;
   SetOptionItemsEnabled(c, true);
-  c.Action("SpdBtnWrtOPB").Visible = !ctx.Flags.CommandLineMode;
+  c.Action("SpdBtnWrtOPB").Visible = true;
   if (chip.FamilyCode >= 0xE0) c.RadioGpVolt.ItemIndex = kVolt33;
   c.lbFlashSize = std::to_string(chip.FlashSizeKB) + " KB.";
   c.lbEEPSize = BytesLabel(chip.EepSize);
@@ -107,12 +105,14 @@ void OnChipNameChanged(ChipChangeContext& ctx) {
   ctx.Flags.ChipSelected = true;
   ctx.Flags.ImageLoaded = false;
   Run(ctx.Hooks.ClearFlashView);
+  Run(ctx.Hooks.RebuildDataView);
   ctx.Settings.ModeFlags = 0x70;
   c.ActivePage = "ChipSett";
   Run(ctx.Hooks.SetupHexGrids);
   c.EnWrtEep.Checked = false;
-  c.Action("ReadSTM32xChipID1").Visible = true;
-  for (const char* n : kStm32OnlyItems) c.Action(n).Enabled = stm32;
+  // The same rule as at start-up, so the menu does not depend on whether a
+  // chip was ever chosen.
+  ApplyFamilyMenus(c, stm32);
 
   if (!stm32) {
     c.RadioGpVolt.Enabled = true;
@@ -140,12 +140,30 @@ void OnChipNameChanged(ChipChangeContext& ctx) {
   if (ctx.Hooks.SetLoadRange) ctx.Hooks.SetLoadRange(chip.FlashBase, chip.FlashEnd);
   if (chip.EepSize > 0) chip.EepEnd = chip.EepBase + chip.EepSize - 1;
   c.lbEEPSize = BytesLabel(chip.EepSize);
+  // The family layout shows buttons the unattended job has no use for; the
+  // command line keeps them hidden for its whole run.
+  if (ctx.Flags.CommandLineMode)
+    for (const char* n : kCommandLineHiddenButtons) c.Action(n).Visible = false;
   c.Changed();
 }
 
 void ApplyChipDialogOk(ChipChangeContext& ctx, const ChipSelectModel& dialog) {
-  ctx.Flags.Stm32Family = dialog.Confirm(ctx.Chip);
-  SetMCUNameEdit(ctx, ctx.Chip.ChipName);
+  ChipInfo confirmed = ctx.Chip;
+  const bool stm32 = dialog.Confirm(confirmed);
+  // The descriptor in use carries what the chip change did to it (the
+  // BlueTooth memory layout, the 1.8 V notice given). Confirming the same
+  // chip again must not put the bare rule values back under a window that
+  // no longer adapts, since its name did not change.
+  const bool sameChip = ctx.Flags.ChipSelected && confirmed.ChipName == ctx.Controls.MCUNameEdit &&
+                        stm32 == ctx.Flags.Stm32Family &&
+                        confirmed.FamilyCode == ctx.Chip.FamilyCode;
+  if (!sameChip) {
+    ctx.Chip = confirmed;
+    ctx.Flags.Stm32Family = stm32;
+    // A typed name that is the current one, under another series, is
+    // another chip all the same.
+    if (!SetMCUNameEdit(ctx, ctx.Chip.ChipName)) OnChipNameChanged(ctx);
+  }
   MainControls& c = ctx.Controls;
   c.lbFlashSize = std::to_string(ctx.Chip.FlashSizeKB) + "K";
   c.lbEEPSize = ctx.Chip.EepSize > 0 ? std::to_string(ctx.Chip.EepSize) + "Byte" : "NILL";

@@ -17,6 +17,7 @@ namespace korvel {
 // option-byte model; each hook may be empty.
 struct ChipChangeHooks {
   std::function<void()> ClearFlashView;     // HexViewer down to one row
+  std::function<void()> RebuildDataView;    // EEPDataView in the new chip's shape
   std::function<void()> SetupHexGrids;      // column widths and header rows
   std::function<void()> ResetOptionBuffer;  // the family's option-byte default
   std::function<void(uint32_t low, uint32_t high)> SetLoadRange;  // LoadLow, LoadHigh
@@ -51,6 +52,7 @@ bool SetMCUNameEdit(ChipChangeContext& ctx, const std::string& name);
 void OnChipNameChanged(ChipChangeContext& ctx);
 
 // DevButton's dialog closed with OK: confirm, set the name, then the labels.
+// The chip already confirmed, confirmed again, keeps its descriptor.
 void ApplyChipDialogOk(ChipChangeContext& ctx, const ChipSelectModel& dialog);
 
 // RadioGpVolt click: the choice stays even when the programmer lacks 1.8 V.

@@ -6,6 +6,7 @@
 #include "target/ChecksumReport.h"
 #include "target/ImageFile.h"
 #include "target/ImageLoading.h"
+#include "target/SaveTarget.h"
 
 namespace korvel {
 
@@ -19,15 +20,6 @@ bool NeedChip(ImageJob& job) {
 
 void Notify(const std::function<void()>& hook) {
   if (hook) hook();
-}
-
-enum class SaveFormat { Binary, IntelHex, SRecord };
-
-SaveFormat FormatOf(const std::string& path) {
-  const std::string ext = UpperExtension(path);
-  if (ext == "HEX") return SaveFormat::IntelHex;
-  if (ext == "S19" || ext == "S28" || ext == "S37" || ext == "MOT") return SaveFormat::SRecord;
-  return SaveFormat::Binary;
 }
 
 void ReportSave(ImageJob& job, const std::string& path, const WriteResult& w) {
@@ -117,27 +109,30 @@ void LoadOtpDataCommand(ImageJob& job) {
 
 void SaveMemoryCommand(ImageJob& job) {
   if (!job.App.Flags.ImageLoaded) return;
-  auto name = job.Prompts.SaveFileName(SaveFileDialog());
-  if (!name) return;
+  FileDialogOptions dialog = SaveFileDialog();
+  dialog.SuffixFromFilter = true;
+  auto choice = job.Prompts.SaveFileChoice(dialog);
+  if (!choice) return;
+  const SaveTarget target = ResolveSaveTarget(*choice, dialog.Filters);
   const ChipInfo& chip = job.Chip;
   const auto& main = job.Buffers.Main;
   const bool stm32 = job.App.Flags.Stm32Family;
   // STM32 images sit at buffer 0 for FlashBase; STM8 addresses are indices.
   const uint32_t offset = stm32 ? chip.FlashBase : 0;
   WriteResult w;
-  switch (FormatOf(*name)) {
-    case SaveFormat::Binary:
-      w = stm32 ? WriteBinaryFile(*name, main, 0, chip.FlashEnd - chip.FlashBase)
-                : WriteBinaryFile(*name, main, chip.FlashBase, chip.FlashEnd);
+  switch (target.Kind) {
+    case ImageKind::IntelHex:
+      w = WriteIntelHexFile(target.Name, main, offset, chip.FlashBase, chip.FlashEnd);
       break;
-    case SaveFormat::IntelHex:
-      w = WriteIntelHexFile(*name, main, offset, chip.FlashBase, chip.FlashEnd);
+    case ImageKind::SRecord:
+      w = WriteSRecordFile(target.Name, main, offset, chip.FlashBase, chip.FlashEnd);
       break;
-    case SaveFormat::SRecord:
-      w = WriteSRecordFile(*name, main, offset, chip.FlashBase, chip.FlashEnd);
+    default:
+      w = stm32 ? WriteBinaryFile(target.Name, main, 0, chip.FlashEnd - chip.FlashBase)
+                : WriteBinaryFile(target.Name, main, chip.FlashBase, chip.FlashEnd);
       break;
   }
-  ReportSave(job, *name, w);
+  ReportSave(job, target.Name, w);
 }
 
 void SaveEepDataCommand(ImageJob& job) {

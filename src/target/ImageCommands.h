@@ -18,8 +18,9 @@ void LoadEepDataCommand(ImageJob& job);
 void LoadOtpDataCommand(ImageJob& job);
 
 // "&Save Memory to File" (only with an image loaded), "Save EEP Data to File",
-// "Save OTP Data to File". The format follows the chosen name's extension:
-// .HEX Intel HEX, .S19/.S28/.S37/.MOT S-records, anything else raw binary.
+// "Save OTP Data to File". The memory is written in the format of the
+// chosen filter, or of the typed extension where the loader knows it
+// (ResolveSaveTarget); the data memories are always raw binary.
 void SaveMemoryCommand(ImageJob& job);
 void SaveEepDataCommand(ImageJob& job);
 void SaveOtpDataCommand(ImageJob& job);

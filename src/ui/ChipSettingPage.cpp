@@ -153,10 +153,15 @@ void ChipSettingPage::BuildOptions() {
                       436, 138);
   Radios(group, binder_, c.RadioGrpSpdF, "RadioGrpSpdF", 8, 16, 118, 20);
   Radios(group, binder_, c.RadioGpVolt, "RadioGpVolt", 134, 16, 100, 20);
-  Box(group, binder_, c.ChkBoxIgnOptB, "ChkBoxIgnOptB", 244, 22);
-  Box(group, binder_, c.EnWrtEep, "EnWrtEep", 244, 48);
-  Box(group, binder_, c.VfyChkBox, "VfyChkBox", 244, 74);
-  Box(group, binder_, c.ChkBoxNotBlk, "ChkBoxNotBlk", 10, 108, 400);
+  Box(group, binder_, c.ChkBoxIgnOptB, "ChkBoxIgnOptB", 244, 14);
+  Box(group, binder_, c.EnWrtEep, "EnWrtEep", 244, 34);
+  Box(group, binder_, c.VfyChkBox, "VfyChkBox", 244, 54);
+  Label(group, QStringLiteral("产品名称："), 244, 82);
+  Edit(group, binder_, c.ProductEdit, "ProductEdit", 316, 78, 110);
+  Box(group, binder_, c.ChkBoxNotBlk, "ChkBoxNotBlk", 10, 108, 230);
+  auto* options = Place(new QPushButton(QStringLiteral("Option Byte 设置"), group), "BitBtnOptCfg",
+                        250, 106, 176, 26);
+  connect(options, &QPushButton::clicked, this, [this] { onButton_("BitBtnOptCfg"); });
 }
 
 void ChipSettingPage::BuildSerialTab(QWidget* tab) {

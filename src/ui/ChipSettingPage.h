@@ -24,7 +24,7 @@ class ChipSettingPage : public QWidget {
   Q_OBJECT
  public:
   // onButton gets the form name of a clicked button (DevButton,
-  // ButtonCfgSN, BitBtnFindDev).
+  // BitBtnOptCfg, ButtonCfgSN, BitBtnFindDev).
   ChipSettingPage(AppState& app, ControlBinder& binder,
                   std::function<void(const std::string&)> onButton, QWidget* parent = nullptr);
 

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -16,6 +17,11 @@ namespace korvel::ui {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
+
+QString FromFileName(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+std::string ToFileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 ControlBinder::ControlBinder(MainControls& controls, QObject* parent)
     : QObject(parent), controls_(controls) {}
@@ -125,7 +131,11 @@ void ControlBinder::Bind(QComboBox* combo, std::vector<std::string>& items, std:
       combo->clear();
       combo->addItems(wanted);
     }
-    combo->setCurrentIndex(combo->findText(Q(text)));
+    // A text that is no entry ("请连接设备......" once the last unit went)
+    // is shown in place of a selection.
+    const int at = combo->findText(Q(text));
+    combo->setPlaceholderText(at < 0 ? Q(text) : QString());
+    combo->setCurrentIndex(at);
   });
   connect(combo, &QComboBox::currentTextChanged, this, [this, combo, &text](const QString& t) {
     text = S(t);

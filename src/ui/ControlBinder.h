@@ -63,7 +63,12 @@ class ControlBinder : public QObject {
   bool refreshing_ = false;
 };
 
+// Texts of the program (UTF-8 in core).
 QString Q(const std::string& s);
 std::string S(const QString& s);
+// File names: core keeps them as the bytes the file system uses, which
+// need not be UTF-8 text.
+QString FromFileName(const std::string& path);
+std::string ToFileName(const QString& path);
 
 }  // namespace korvel::ui

@@ -8,6 +8,7 @@
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionEditorDispatch.h"
 #include "optionbytes/OptionFile.h"
+#include "target/ChecksumReport.h"
 #include "target/HexViewLayout.h"
 #include "target/ImageCommands.h"
 #include "ui/ControlBinder.h"
@@ -34,6 +35,10 @@ void WireViews(TKorvel200STxPrg& window, Host& host) {
   SetUpHexGrid(*window.EEPDataView(), 73);
   host.Window.Views.FlashViewChanged = [flash] { flash->Rebuild(); };
   host.Window.Views.DataViewChanged = [data] { data->Rebuild(); };
+  host.Window.Views.ProductNameChanged = [&host](const std::string& name) {
+    host.App.Controls.ProductEdit.Text = name;
+    host.App.Controls.Changed();
+  };
   host.Window.Views.ShowFlashTab = [&window, &host] {
     // A command-line run keeps its gauges and log in front.
     if (UnattendedRunning(host)) return;
@@ -76,6 +81,10 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   both("SpdBtnLoadMore", nullptr, [&images] { LoadMoreFilesCommand(images); });
   both("LoadEEPDataFile1", nullptr, [&images] { LoadEepDataCommand(images); });
   both("LoadSTM32F2xx4xxOTPdata1", nullptr, [&images] { LoadOtpDataCommand(images); });
+  // The data view's pop-up.
+  both("LoadFile1", nullptr, [&images] { LoadOtpDataCommand(images); });
+  both("FillAllto001", nullptr, [&images] { FillDataMemory(images, 0x00); });
+  both("FillalltoFF1", nullptr, [&images] { FillDataMemory(images, 0xFF); });
   both("SaveMemorytoFile1", nullptr, [&images] { SaveMemoryCommand(images); });
   both("SaveEEPData1", nullptr, [&images] { SaveEepDataCommand(images); });
   both("SaveOTPDatatoFile1", nullptr, [&images] { SaveOtpDataCommand(images); });
@@ -110,6 +119,9 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
     hooks.CopyProtectionToFlash = [&host](const OptionBuffer& b) {
       CopyProtectionToFlash(host.Buffers, host.Chip, b);
       if (host.Window.Views.FlashViewChanged) host.Window.Views.FlashViewChanged();
+      // The image changed: its check values must describe it before the
+      // next download sends them.
+      ReportChecksums(host.Images());
     };
     OnOptionConfigClicked(ctx, hooks);
   });
@@ -128,6 +140,11 @@ void WireClicks(TKorvel200STxPrg& window, Host& host) {
   MainControls& c = host.App.Controls;
   binder.SetClickHandler("CheckBoxCtrl", [&host, &c] { OnCheckBoxCtrlClick(c, host.App.Settings); });
   binder.SetClickHandler("ChkBoxAuto", [&c] { OnChkBoxAutoClick(c); });
+  // What the operator types is the product name the next job carries.
+  binder.SetClickHandler("ProductEdit", [&host, &c] {
+    const auto& changed = host.Images().Views.ProductNameChanged;
+    if (changed) changed(c.ProductEdit.Text);
+  });
   binder.SetClickHandler("RadioGpVolt", [&host, &c] {
     OnVoltageChosen(c, host.App.Flags, host.Prompts(), c.RadioGpVolt.ItemIndex);
     c.Changed();

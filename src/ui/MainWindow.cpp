@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStandardItemModel>
@@ -22,6 +23,7 @@
 #include "ui/ControlBinder.h"
 #include "ui/InfoMemo.h"
 #include "ui/KeyPreview.h"
+#include "ui/views/HexViewModel.h"
 
 namespace korvel::ui {
 
@@ -60,6 +62,7 @@ TKorvel200STxPrg::TKorvel200STxPrg(AppState& app, QWidget* parent)
                         QStringLiteral("Main Flash"));
   viewPageCtrl_->addTab(BuildHexTab("TabSheetEEP", "EEPDataView", eepDataView_),
                         QStringLiteral("EEP Data"));
+  BuildDataViewPopup();
   column->addWidget(viewPageCtrl_, 1);
   setCentralWidget(central);
 
@@ -121,6 +124,9 @@ void TKorvel200STxPrg::BuildToolbar(QWidget* panel) {
     b->setAutoRaise(true);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     b->setMinimumSize(72, 34);
+    // Space and Enter start Auto from anywhere in the window; a focused
+    // button would take the same Space as its own click as well.
+    b->setFocusPolicy(Qt::NoFocus);
     const std::string n = name;
     connect(b, &QToolButton::clicked, this, [this, n] { Trigger(n); });
     binder_->Bind(b, app_.Controls.Action(name));
@@ -157,6 +163,23 @@ void TKorvel200STxPrg::BuildMenus() {
   }
 }
 
+void TKorvel200STxPrg::BuildDataViewPopup() {
+  auto* menu = new QMenu(eepDataView_);
+  menu->setObjectName("PopupMenuOTP");
+  for (const auto& e : DataViewPopupEntries()) {
+    if (e.Separator) menu->addSeparator();
+    QAction* action = menu->addAction(Q(e.Caption));
+    action->setObjectName(QString::fromLatin1(e.Name));
+    const std::string name = e.Name;
+    connect(action, &QAction::triggered, this, [this, name] { Trigger(name); });
+    binder_->Bind(action, app_.Controls.Action(name));
+  }
+  eepDataView_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(eepDataView_, &QWidget::customContextMenuRequested, menu, [this, menu](const QPoint& at) {
+    menu->popup(eepDataView_->viewport()->mapToGlobal(at));
+  });
+}
+
 void TKorvel200STxPrg::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName("StatusBar1");
@@ -168,8 +191,14 @@ void TKorvel200STxPrg::BuildStatusBar() {
     panels_[i]->setFrameShape(QFrame::Panel);
     panels_[i]->setFrameShadow(QFrame::Sunken);
     bar->addWidget(panels_[i]);
-    binder_->Bind(panels_[i], app_.Controls.StatusPanels[i]);
   }
+  binder_->Bind(panels_[0], app_.Controls.StatusPanels[0]);
+  binder_->Bind(panels_[1], app_.Controls.StatusPanels[1]);
+  // Panel 2 shows the path of the loaded file.
+  QLabel* path = panels_[2];
+  const std::string& text = app_.Controls.StatusPanels[2];
+  binder_->Add([path, &text] { path->setText(FromFileName(text)); });
+  binder_->Bind(panels_[3], app_.Controls.StatusPanels[3]);
 }
 
 QWidget* TKorvel200STxPrg::BuildHexTab(const char* name, const char* viewName,
@@ -202,10 +231,8 @@ void TKorvel200STxPrg::ShowPage(const std::string& name) {
 
 void TKorvel200STxPrg::SetDisplayDefaults() {
   viewPageCtrl_->setCurrentIndex(0);
-  hexViewer_->setColumnWidth(0, 70);
-  hexViewer_->setColumnWidth(17, 130);
-  eepDataView_->setColumnWidth(0, 73);
-  eepDataView_->setColumnWidth(17, 130);
+  FitHexColumns(*hexViewer_, 70);
+  FitHexColumns(*eepDataView_, 73);
 }
 
 StartupHooks TKorvel200STxPrg::WindowStartupHooks() {

@@ -75,6 +75,7 @@ class TKorvel200STxPrg : public QMainWindow {
   void BuildToolbar(QWidget* panel);
   void BuildMenus();
   void BuildStatusBar();
+  void BuildDataViewPopup();
   QWidget* BuildHexTab(const char* name, const char* viewName, QTableView*& view);
   void SetDisplayDefaults();
   void CenterOnScreen();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
 
@@ -50,22 +51,48 @@ QStringList Filters(const std::vector<std::string>& filters) {
   return out;
 }
 
-std::optional<std::string> AskFile(QWidget* parent, const FileDialogOptions& options, bool save) {
+// "HEX" of "Intel Hex Files(*.HEX)|*.HEX": the extension a name typed
+// without one gets under that filter.
+QString FilterSuffix(const std::string& filter) {
+  const QString entry = Q(filter);
+  const qsizetype star = entry.indexOf(QStringLiteral("*."), std::max<qsizetype>(0, entry.indexOf('|')));
+  if (star < 0) return {};
+  const QString rest = entry.mid(star + 2);
+  const qsizetype end = rest.indexOf(QRegularExpression(QStringLiteral("[;) ]")));
+  const QString suffix = end < 0 ? rest : rest.left(end);
+  return suffix.contains('*') ? QString() : suffix;
+}
+
+}  // namespace
+
+std::optional<FileChoice> AskFileDialog(QWidget* parent, const FileDialogOptions& options, bool save) {
   QFileDialog dialog(parent, Q(options.Title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   const QStringList filters = Filters(options.Filters);
+  if (!options.DefaultSuffix.empty()) dialog.setDefaultSuffix(Q(options.DefaultSuffix));
+  if (options.SuffixFromFilter) {
+    // Added before the dialog asks whether to replace an existing file, so
+    // the question is about the file that will be written.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &filters, &options](const QString& chosen) {
+                       const int at = filters.indexOf(chosen);
+                       if (at >= 0) dialog.setDefaultSuffix(FilterSuffix(options.Filters[at]));
+                     });
+  }
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
-    if (options.FilterIndex >= 0 && options.FilterIndex < filters.size())
+    if (options.FilterIndex >= 0 && options.FilterIndex < filters.size()) {
       dialog.selectNameFilter(filters[options.FilterIndex]);
+      if (options.SuffixFromFilter)
+        dialog.setDefaultSuffix(FilterSuffix(options.Filters[options.FilterIndex]));
+    }
   }
-  if (!options.DefaultSuffix.empty()) dialog.setDefaultSuffix(Q(options.DefaultSuffix));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return S(dialog.selectedFiles().first());
+  // The file system's bytes, which need not be UTF-8.
+  return FileChoice{ToFileName(dialog.selectedFiles().first()),
+                    static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
 }
-
-}  // namespace
 
 QtOperatorPrompts::QtOperatorPrompts(QWidget* parent)
     : parent_(parent),
@@ -98,12 +125,19 @@ void QtOperatorPrompts::Beep() { QApplication::beep(); }
 
 std::optional<std::string> QtOperatorPrompts::OpenFileName(const FileDialogOptions& options) {
   if (unattended_) return rule_.OpenFileName(options);
-  return AskFile(parent_, options, false);
+  if (auto chosen = AskFileDialog(parent_, options, false)) return chosen->Name;
+  return std::nullopt;
 }
 
 std::optional<std::string> QtOperatorPrompts::SaveFileName(const FileDialogOptions& options) {
   if (unattended_) return rule_.SaveFileName(options);
-  return AskFile(parent_, options, true);
+  if (auto chosen = AskFileDialog(parent_, options, true)) return chosen->Name;
+  return std::nullopt;
+}
+
+std::optional<FileChoice> QtOperatorPrompts::SaveFileChoice(const FileDialogOptions& options) {
+  if (unattended_) return rule_.SaveFileChoice(options);
+  return AskFileDialog(parent_, options, true);
 }
 
 }  // namespace korvel::ui

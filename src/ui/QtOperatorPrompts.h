@@ -17,6 +17,7 @@ class QtOperatorPrompts : public OperatorPrompts {
   void Beep() override;
   std::optional<std::string> OpenFileName(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileName(const FileDialogOptions& options) override;
+  std::optional<FileChoice> SaveFileChoice(const FileDialogOptions& options) override;
 
   void SetParent(QWidget* parent) { parent_ = parent; }
   bool Unattended() const { return unattended_; }
@@ -28,5 +29,10 @@ class QtOperatorPrompts : public OperatorPrompts {
   bool unattended_;
   RecordingPrompts rule_;
 };
+
+// The Qt file dialog itself: the chosen file as the file system's bytes
+// and the filter left chosen.
+std::optional<FileChoice> AskFileDialog(QWidget* parent, const FileDialogOptions& options,
+                                        bool save);
 
 }  // namespace korvel::ui

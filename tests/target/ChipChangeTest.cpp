@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/AppState.h"
+#include "app/Startup.h"
 #include "target/ChipChange.h"
 #include "target/ChipSeries.h"
 
@@ -18,6 +19,7 @@ class ChipChangeTest : public ::testing::Test {
       loadHigh_ = hi;
     };
     hooks_.ClearFlashView = [this] { ++cleared_; };
+    hooks_.RebuildDataView = [this] { ++dataRebuilt_; };
   }
 
   ChipChangeContext Ctx() {
@@ -46,7 +48,7 @@ class ChipChangeTest : public ::testing::Test {
   RecordingPrompts prompts_;
   std::array<uint8_t, 128> options_{};
   ChipChangeHooks hooks_;
-  int resets_ = 0, cleared_ = 0;
+  int resets_ = 0, cleared_ = 0, dataRebuilt_ = 0;
   uint32_t loadLow_ = 0, loadHigh_ = 0;
 };
 
@@ -79,6 +81,7 @@ TEST_F(ChipChangeTest, Stm8ChipWithEepromLaysOutTheWindow) {
   EXPECT_TRUE(Enabled("ReadOptionByte1"));
   EXPECT_EQ(resets_, 1);
   EXPECT_EQ(cleared_, 1);
+  EXPECT_EQ(dataRebuilt_, 1);
   EXPECT_EQ(loadLow_, 0x8000u);
   EXPECT_EQ(loadHigh_, 0xBFFFu);
   ASSERT_FALSE(app_.Log.Lines().empty());
@@ -162,6 +165,67 @@ TEST_F(ChipChangeTest, BlueToothChipsHideOptionBytesUntilAnotherChip) {
   app_.Flags.CommandLineMode = true;
   Pick("STM32F103xC");
   EXPECT_FALSE(Visible("SpdBtnWrtOPB"));
+}
+
+TEST_F(ChipChangeTest, ConfirmingTheSameBlueToothChipAgainKeepsItsLayout) {
+  Pick("BlueNRG-232");
+  const ChipInfo adapted = chip_;
+  ASSERT_EQ(adapted.FlashBase, 0x10040000u);
+  options_.fill(0x5A);  // the protection word as the BlueNRG dialog left it
+  const size_t lines = app_.Log.Lines().size();
+
+  Pick("BlueNRG-232");
+  EXPECT_EQ(chip_.FlashBase, adapted.FlashBase);
+  EXPECT_EQ(chip_.FlashEnd, adapted.FlashEnd);
+  EXPECT_EQ(chip_.EepSize, adapted.EepSize);
+  EXPECT_EQ(chip_.BlockSize, adapted.BlockSize);
+  EXPECT_EQ(options_[0], 0x5A);
+  EXPECT_FALSE(Visible("SpdBtnWrtOPB"));
+  EXPECT_FALSE(Enabled("WriteOptionByte1"));
+  EXPECT_EQ(app_.Log.Lines().size(), lines);
+  EXPECT_EQ(cleared_, 1);
+}
+
+TEST_F(ChipChangeTest, TheCurrentNameTypedUnderAnotherSeriesIsAnotherChip) {
+  Pick("STM32F103xB");
+  ChipSelectModel dialog;
+  dialog.Show(true);
+  dialog.SelectSeries(4);  // STM32F4xxxx
+  dialog.SetEditSelChip("STM32F103xB");
+  auto ctx = Ctx();
+  ApplyChipDialogOk(ctx, dialog);
+  EXPECT_EQ(chip_.FamilyCode, 0x60);
+  EXPECT_EQ(resets_, 2);
+  EXPECT_EQ(cleared_, 2);
+}
+
+TEST_F(ChipChangeTest, ReadChipIdFollowsTheFamilyAsAtStartUp) {
+  struct Case {
+    const char* Chip;
+    bool Stm32;
+  };
+  for (const Case& k : {Case{"STM8S105K4", false}, Case{"STM32F103xB", true},
+                        Case{"STM8L152C6", false}, Case{"BlueNRG-232", true}}) {
+    Pick(k.Chip);
+    MainControls atStartUp;
+    ApplyFamilyMenus(atStartUp, k.Stm32);
+    for (const char* n : {"ReadSTM32xChipID1", "BlankCheck1", "EraseChip1", "WriteOTPMemory1",
+                          "ReadOTPMemory1", "VerifyOTPMemory1"}) {
+      EXPECT_EQ(Visible(n), atStartUp.Action(n).Visible) << k.Chip << " " << n;
+      EXPECT_EQ(Enabled(n), atStartUp.Action(n).Enabled) << k.Chip << " " << n;
+    }
+    EXPECT_EQ(Visible("ReadSTM32xChipID1"), k.Stm32) << k.Chip;
+  }
+}
+
+TEST_F(ChipChangeTest, CommandLineKeepsItsButtonsHiddenWhateverTheChip) {
+  app_.Flags.CommandLineMode = true;
+  for (auto& entry : app_.Controls.Actions) entry.second.Visible = true;
+  for (const char* chip : {"STM32F103xB", "STM8S105K4", "BlueNRG-232", "STM32F429xI"}) {
+    Pick(chip);
+    for (const char* n : kCommandLineHiddenButtons) EXPECT_FALSE(Visible(n)) << chip << " " << n;
+    EXPECT_TRUE(Visible("SpdBtnDownLoad")) << chip;
+  }
 }
 
 TEST_F(ChipChangeTest, TypedNameTakesTheSelectedSeriesCode) {

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +136,28 @@ TEST_F(WindowFixture, GaugesMirrorTheirChannelOnTheTimer1Tick) {
   window.Timer1Tick();
   EXPECT_EQ(window.ChipPage()->Gauge(1)->maximum(), 1);
   EXPECT_EQ(window.ChipPage()->Gauge(1)->value(), 0);
+}
+
+TEST_F(WindowFixture, PortBoxShowsATextThatIsNoEntry) {
+  MainControls& c = app.Controls;
+  auto* box = Find<QComboBox>("ComboBoxCOM");
+  c.ComboBoxCOMItems = {"/dev/ttyACM0", "/dev/ttyACM1"};
+  c.ComboBoxCOMText = "/dev/ttyACM1";
+  c.Changed();
+  EXPECT_EQ(box->currentText(), QStringLiteral("/dev/ttyACM1"));
+
+  c.ComboBoxCOMItems.clear();
+  c.ComboBoxCOMText = "请连接设备......";
+  c.Changed();
+  EXPECT_EQ(box->currentIndex(), -1);
+  EXPECT_EQ(box->placeholderText(), QStringLiteral("请连接设备......"));
+  EXPECT_EQ(c.ComboBoxCOMText, "请连接设备......");
+
+  c.ComboBoxCOMItems = {"/dev/ttyACM0"};
+  c.ComboBoxCOMText = "/dev/ttyACM0";
+  c.Changed();
+  EXPECT_EQ(box->currentText(), QStringLiteral("/dev/ttyACM0"));
+  EXPECT_TRUE(box->placeholderText().isEmpty());
 }
 
 }  // namespace

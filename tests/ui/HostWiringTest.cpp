@@ -5,7 +5,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTableView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -17,6 +19,7 @@
 
 #include "app/Clock.h"
 #include "engine/Host.h"
+#include "target/ChecksumReport.h"
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
@@ -215,6 +218,118 @@ TEST_F(HostWindowFixture, TheChipPanelAndPagesFollowTheChosenChip) {
   WithModal<FormOfsAddr>([](FormOfsAddr& d) { d.accept(); }, [this] { window.Trigger("SpdBtnOpen"); });
   EXPECT_TRUE(host.App.Flags.ImageLoaded);
   EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("TabSheetFlash"));
+}
+
+TEST_F(HostWindowFixture, OptionByteButtonOpensTheEditorDispatch) {
+  auto* button = Find<QPushButton>("BitBtnOptCfg");
+  EXPECT_EQ(button->text(), QStringLiteral("Option Byte 设置"));
+  button->click();
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Please Select Chip Type First!"});
+
+  ASSERT_FALSE(host.SelectChipByName("STM32F103xB"));
+  const size_t before = host.App.Log.Lines().size();
+  button->click();
+  const auto& lines = host.App.Log.Lines();
+  ASSERT_EQ(lines.size(), before + 2);
+  EXPECT_EQ(lines[before], "> Option Byte: a5 ff ff ff ff ff ff ff ");
+  EXPECT_EQ(lines[before + 1].rfind("> Option Buffer: a5 5a ff 00", 0), 0u);
+}
+
+TEST_F(HostWindowFixture, BlueToothProtectionWordGoesIntoTheImageWithFreshCheckValues) {
+  ASSERT_FALSE(host.SelectChipByName("BlueNRG-232"));
+  ReportChecksums(host.Images());  // as after loading the image
+  const uint16_t before = host.Buffers.FlashCrc;
+  for (int i = 0; i < 8; ++i) host.Options[i] = static_cast<uint8_t>(0x30 + i);
+  Find<QPushButton>("BitBtnOptCfg")->click();
+  const size_t last = host.Chip.FlashEnd - host.Chip.FlashBase;
+  EXPECT_EQ(host.Buffers.Main[last - 7], 0x30);
+  EXPECT_EQ(host.Buffers.Main[last], 0x37);
+  QAbstractItemModel* flash = window.HexViewer()->model();
+  EXPECT_EQ(flash->data(flash->index(flash->rowCount() - 1, 16)).toString(), QStringLiteral("37"));
+  const uint16_t after = host.Buffers.FlashCrc;
+  EXPECT_NE(after, before);
+  ReportChecksums(host.Images());
+  EXPECT_EQ(host.Buffers.FlashCrc, after);
+}
+
+TEST_F(HostWindowFixture, DataViewPopUpLoadsAndFills) {
+  auto* popup = Find<QMenu>("PopupMenuOTP");
+  ASSERT_NE(popup, nullptr);
+  struct Entry {
+    const char* Text;
+    bool Visible;
+  };
+  const Entry expected[] = {{"Load File", true},
+                            {"Fill All to 00", true},
+                            {"Fill all to FF", true},
+                            {"Fill Cell to 00", false},
+                            {"Fill Cell to FF", false}};
+  QList<QAction*> entries;
+  for (QAction* a : popup->actions())
+    if (!a->isSeparator()) entries << a;
+  ASSERT_EQ(entries.size(), 5);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(entries[i]->text(), QString::fromUtf8(expected[i].Text));
+    EXPECT_EQ(entries[i]->isVisible(), expected[i].Visible) << expected[i].Text;
+  }
+
+  ASSERT_FALSE(host.SelectChipByName("STM8S105K4"));
+  const auto eep = dir / "eep.bin";
+  std::ofstream(eep, std::ios::binary) << std::string(4, '\x11');
+  prompts.FileNames = {eep.string()};
+  entries[0]->trigger();
+  QAbstractItemModel* view = window.EEPDataView()->model();
+  EXPECT_EQ(view->data(view->index(0, 1)).toString(), QStringLiteral("11"));
+  EXPECT_TRUE(host.App.Controls.EnWrtEep.Checked);
+
+  entries[2]->trigger();
+  EXPECT_EQ(host.Buffers.Main[0x4000], 0xFF);
+  EXPECT_EQ(host.Buffers.Main[0x43FF], 0xFF);
+  EXPECT_EQ(view->data(view->index(63, 16)).toString(), QStringLiteral("ff"));
+  entries[1]->trigger();
+  EXPECT_EQ(host.Buffers.Main[0x4000], 0x00);
+  EXPECT_EQ(view->data(view->index(0, 1)).toString(), QStringLiteral("00"));
+}
+
+TEST_F(HostWindowFixture, ProductEditShowsTheLoadedFileAndTakesTheOperatorsName) {
+  ASSERT_FALSE(host.SelectChipByName("STM8S105K4"));
+  const auto image = dir / "产品.hex";
+  std::ofstream(image) << ":048000000102030472\n:00000001FF\n";
+  prompts.FileNames = {image.string()};
+  window.Trigger("SpdBtnOpen");
+  auto* product = Find<QLineEdit>("ProductEdit");
+  EXPECT_EQ(product->text(), QStringLiteral("产品.hex"));
+  EXPECT_EQ(Find<QLabel>("StatusPanel2")->text(), QString::fromStdString(image.string()));
+
+  product->setFocus();
+  product->selectAll();
+  QTest::keyClicks(product, "Meter-7");
+  EXPECT_EQ(host.App.Controls.ProductEdit.Text, "Meter-7");
+  host.RefreshJob();
+  EXPECT_EQ(host.Job().ProductName, "Meter-7");
+}
+
+TEST_F(HostWindowFixture, ChangingTheChipReshapesBothHexViews) {
+  QAbstractItemModel* flash = window.HexViewer()->model();
+  QAbstractItemModel* data = window.EEPDataView()->model();
+  struct Case {
+    const char* Chip;
+    int FlashRows;
+    const char* FirstFlash;
+    int DataRows;
+    const char* FirstData;
+  };
+  for (const Case& k : {Case{"STM8S105K4", 1024, "0x008000", 64, "0x00004000"},
+                        Case{"STM32F405xG", 65536, "0x8000000", 33, "0x1fff7800"},
+                        Case{"STM32F103xB", 8192, "0x8000000", 0, nullptr}}) {
+    ASSERT_FALSE(host.SelectChipByName(k.Chip)) << k.Chip;
+    EXPECT_EQ(flash->rowCount(), k.FlashRows) << k.Chip;
+    EXPECT_EQ(flash->data(flash->index(0, 0)).toString(), QString::fromLatin1(k.FirstFlash));
+    EXPECT_EQ(data->rowCount(), k.DataRows) << k.Chip;
+    if (k.FirstData) {
+      EXPECT_EQ(data->data(data->index(0, 0)).toString(), QString::fromLatin1(k.FirstData));
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <QCheckBox>
+#include <QApplication>
 #include <QLineEdit>
+#include <set>
 #include <QTest>
 
 #include "WindowFixture.h"
@@ -50,6 +52,23 @@ TEST_F(KeyPreviewFixture, OtherKeysAndOtherWindowsDoNotStartAuto) {
   other.show();
   QTest::keyClick(&other, Qt::Key_Space);
   EXPECT_EQ(Runs(), 0);
+}
+
+// Space on a focused toolbar button would click it as well as start Auto.
+TEST_F(KeyPreviewFixture, TabNeverStopsOnAToolbarButton) {
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto* toolbar = Find<QWidget>("PanelBtns");
+  Find<QLineEdit>("MCUNameEdit")->setFocus();
+  std::set<QWidget*> visited;
+  for (int i = 0; i < 80; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* now = QApplication::focusWidget();
+    ASSERT_NE(now, nullptr);
+    visited.insert(now);
+    EXPECT_FALSE(toolbar->isAncestorOf(now)) << now->objectName().toStdString();
+  }
+  EXPECT_GT(visited.size(), 10u);
 }
 
 }  // namespace

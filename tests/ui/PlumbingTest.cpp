@@ -1,9 +1,16 @@
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <csignal>
+#include <fstream>
 #include <thread>
 
+#include "target/ImageCommands.h"
 #include "ui/AboutForm.h"
 #include "ui/QtOperatorPrompts.h"
 #include "ui/QtUiDispatcher.h"
@@ -51,6 +58,38 @@ TEST(QtOperatorPrompts, OnAnInvisiblePlatformAnswerByRuleInsteadOfWaiting) {
                             {PromptButton::Yes, PromptButton::Abort}),
             PromptButton::Abort);
   EXPECT_FALSE(prompts.OpenFileName({}));
+}
+
+TEST(AskFileDialog, ANameWithoutExtensionTakesTheChosenFiltersBeforeReplaceIsAsked) {
+  ScratchDir dir("korvel_dialog_");
+  std::ofstream(dir.Path / "out.HEX") << "older image";
+  FileDialogOptions options = SaveFileDialog();
+  options.SuffixFromFilter = true;
+  bool askedToReplace = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDirectory(QString::fromStdString(dir.Path.string()));
+    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    // Intel HEX, as the operator picks it from the list.
+    types->setCurrentIndex(1);
+    emit types->activated(1);
+    emit types->textActivated(types->itemText(1));
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("out");
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        askedToReplace = true;
+        box->button(QMessageBox::Yes)->click();
+      }
+    });
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  const auto chosen = AskFileDialog(nullptr, options, true);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->Name, (dir.Path / "out.HEX").string());
+  EXPECT_EQ(chosen->FilterIndex, 1);
+  EXPECT_TRUE(askedToReplace);
 }
 
 TEST_F(WindowFixture, ExitClosesThePortsThenTheWindowThenLetsTheLogWriterFinish) {

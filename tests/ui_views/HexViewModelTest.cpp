@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -41,18 +42,47 @@ TEST(HexViewModel, ShowsTheBuffersThroughTheModel) {
   EXPECT_EQ(model.data(model.index(0x1FF, 17), Qt::DisplayRole).toString(), "...............z");
 }
 
-TEST(HexViewModel, GridWidthsAsTheWindowNeeds) {
+// Room the item delegate leaves for the text of a cell.
+int TextRoom(const QTableView& view, const QModelIndex& index) {
+  const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+  return view.visualRect(index).width() - 2 * margin;
+}
+
+TEST(HexViewModel, ColumnsFitEightDigitAddressesInTheFontInUse) {
   MemoryBuffers buffers;
-  ChipInfo chip = Stm32(64);
-  HexViewModel model([&] { return FlashViewLayout(chip, buffers); });
+  ChipInfo chip;
+  chip.HasOtp = true;
+  chip.EepBase = 0x1FFF7800;
+  chip.EepSize = 528;
+  std::fill_n(buffers.Data.begin(), 16, uint8_t{'W'});
+  HexViewModel model([&] { return DataViewLayout(chip, buffers); });
   QTableView view;
   view.setModel(&model);
-  SetUpHexGrid(view, 70);
-  EXPECT_EQ(view.columnWidth(0), 70);
-  EXPECT_EQ(view.columnWidth(1), 25);
-  EXPECT_EQ(view.columnWidth(16), 25);
-  EXPECT_EQ(view.columnWidth(17), 130);
+  view.resize(900, 300);
+  SetUpHexGrid(view, 73);
+  EXPECT_GE(view.columnWidth(0), 73);
+  EXPECT_GE(view.columnWidth(17), 130);
+  EXPECT_GE(view.columnWidth(1), 25);
   EXPECT_TRUE(view.verticalHeader()->isHidden());
+
+  for (int pixels : {6, 12, 20, 28}) {
+    QFont font = view.font();
+    font.setPixelSize(pixels);
+    view.setFont(font);
+    FitHexColumns(view, 73);
+    const QFontMetrics fm(font);
+    for (int column : {0, 1, 17}) {
+      const QModelIndex cell = model.index(0, column);
+      EXPECT_GE(TextRoom(view, cell), fm.horizontalAdvance(cell.data().toString()))
+          << pixels << " px, column " << column << " " << cell.data().toString().toStdString();
+    }
+    if (pixels == 6) {
+      // Where the font leaves room, the grid keeps its usual widths.
+      EXPECT_EQ(view.columnWidth(0), 73);
+      EXPECT_EQ(view.columnWidth(1), 25);
+      EXPECT_EQ(view.columnWidth(17), 130);
+    }
+  }
 }
 
 TEST(FormOfsAddr, ReturnsTheTextOnOkAndNothingOtherwise) {

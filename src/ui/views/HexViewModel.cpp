@@ -1,8 +1,11 @@
 #include "ui/views/HexViewModel.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableView>
+#include <algorithm>
 
 namespace korvel {
 
@@ -44,6 +47,45 @@ void HexViewModel::RowsChanged(uint32_t firstRow, uint32_t lastRow) {
                    {Qt::DisplayRole});
 }
 
+namespace {
+
+// The width a column needs to show text without eliding it: the text,
+// the item's margins on both sides and the grid line.
+int NeededWidth(const QTableView& view, const QFontMetrics& fm, const QString& text) {
+  const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+  return fm.horizontalAdvance(text) + 2 * margin + 2;
+}
+
+// The widest text of count characters drawn from chars.
+QString Widest(const QFontMetrics& fm, const QString& chars, int count) {
+  QChar widest = chars.front();
+  for (QChar c : chars)
+    if (fm.horizontalAdvance(c) > fm.horizontalAdvance(widest)) widest = c;
+  return QString(count, widest);
+}
+
+}  // namespace
+
+void FitHexColumns(QTableView& view, int firstColumnWidth) {
+  const QFontMetrics fm(view.font());
+  const QString hexDigits = QStringLiteral("0123456789abcdef");
+  QString printable;
+  for (char16_t c = 0x20; c < 0x7F; ++c) printable += QChar(c);
+  // Addresses run to eight digits: always in the data view, and in the
+  // flash view for the BlueTooth chips (0x10040000).
+  const int address = NeededWidth(view, fm, QStringLiteral("0x") + Widest(fm, hexDigits, 8));
+  const int byte = NeededWidth(view, fm, Widest(fm, hexDigits, 2));
+  const int chars = NeededWidth(view, fm, Widest(fm, printable, 16));
+  const QFontMetrics headerFm(view.horizontalHeader()->font());
+  const int header =
+      NeededWidth(view, headerFm, QStringLiteral("  ") + Widest(headerFm, hexDigits, 1));
+  const int byteColumn = std::max({25, byte, header});
+  view.horizontalHeader()->setDefaultSectionSize(byteColumn);
+  for (int c = 1; c <= 16; ++c) view.setColumnWidth(c, byteColumn);
+  view.setColumnWidth(0, std::max(firstColumnWidth, address));
+  view.setColumnWidth(17, std::max(130, chars));
+}
+
 void SetUpHexGrid(QTableView& view, int firstColumnWidth) {
   view.setEditTriggers(QAbstractItemView::NoEditTriggers);
   view.verticalHeader()->hide();
@@ -51,13 +93,10 @@ void SetUpHexGrid(QTableView& view, int firstColumnWidth) {
   view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view.verticalHeader()->setDefaultSectionSize(18);
   view.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  view.horizontalHeader()->setDefaultSectionSize(25);
   view.horizontalHeader()->setMinimumSectionSize(10);
-  for (int c = 1; c <= 16; ++c) view.setColumnWidth(c, 25);
-  view.setColumnWidth(0, firstColumnWidth);
-  view.setColumnWidth(17, 130);
   view.setWordWrap(false);
   view.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  FitHexColumns(view, firstColumnWidth);
 }
 
 }  // namespace korvel

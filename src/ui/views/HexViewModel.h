@@ -39,5 +39,8 @@ class HexViewModel : public QAbstractTableModel {
 // flash view, 73 for the data view), column 17 130; fixed-pitch cells.
 // Call it once the model is set.
 void SetUpHexGrid(QTableView& view, int firstColumnWidth);
+// The same widths, widened where the view's font needs more room: an
+// eight-digit address, two hex digits, sixteen characters.
+void FitHexColumns(QTableView& view, int firstColumnWidth);
 
 }  // namespace korvel
