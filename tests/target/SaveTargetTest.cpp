@@ -78,7 +78,7 @@ TEST(SaveTarget, SavedMemoryLoadsBackUnderTheNameItWasGiven) {
     if (ObjectFileKind(written) == ImageKind::Unknown) continue;
     TestJob loader(Stm32F103xB(), true);
     ImageJob load = loader.Job();
-    EXPECT_TRUE(LoadObjectFile(load, written, false)) << c.Typed;
+    EXPECT_TRUE(LoadObjectFile(load, written, false).Loaded) << c.Typed;
     EXPECT_TRUE(std::equal(code.begin(), code.end(), loader.Buffers.Main.begin())) << c.Typed;
   }
 }
