@@ -14,6 +14,8 @@ namespace korvel {
 namespace {
 
 constexpr size_t kDataOffset = 8;
+constexpr const char* kNotBlankText = "芯片不为空！";
+constexpr const char* kProgrammingSuccess = "Programming Success!";
 
 std::span<const uint8_t> DataOf(std::span<const uint8_t> packet) {
   return packet.size() > kDataOffset ? packet.subspan(kDataOffset) : std::span<const uint8_t>{};
@@ -42,10 +44,10 @@ void StepMachine::Fail(int ch, uint8_t status) { ReportChannelError(app_, prompt
 // writes "操作成功！" with a beep.
 void StepMachine::EndSuccess(int ch) { ReportChannelError(app_, prompts_, ch, 0); }
 
-void StepMachine::AutoCompletion(int ch) {
+void StepMachine::AutoCompletion(int ch, const char* lastText) {
   if (hooks_.AdvanceSerial) hooks_.AdvanceSerial();
   CountOnlineChip(app_);
-  FinishChannel(app_.Channels[ch], false);
+  FinishChannel(app_.Channels[ch], {ChannelResult::Success, 0, lastText});
   app_.Controls.Changed();
 }
 
@@ -83,8 +85,8 @@ void StepMachine::OnDownload(int ch, uint8_t status) {
     Info(ch, r.Messages);
     return send_.SendBlock(ch, NextDownloadRequest(t, c));
   }
-  FinishChannel(c, false);
   Info(ch, r.Messages);
+  FinishChannel(c, {ChannelResult::Success, 0, r.Messages.empty() ? std::string() : r.Messages.back()});
   ++app_.Flags.DownloadsDone;
   send_.SendRestart(ch);
 }
@@ -113,8 +115,9 @@ void StepMachine::OnBlankCheck(int ch, uint8_t status) {
     return ProgramNext(ch);
   }
   if (status == 21) {
-    Info(ch, "芯片不为空！");
-    if (!c.AutoChain) return FinishChannel(c, true);
+    Info(ch, kNotBlankText);
+    // A blank check of its own only reports: red, without an error line.
+    if (!c.AutoChain) return FinishChannel(c, {ChannelResult::Failure, status, kNotBlankText});
     Info(ch, "芯片擦除......");
     c.Step = kStepErase;
     StartChannelStep(c, 3000, FlashBlocks());
@@ -182,7 +185,7 @@ void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> pack
   if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
   if (t.FamilyCode == 0xB8) {
     if (!c.AutoChain) return EndSuccess(ch);
-    return AutoCompletion(ch);
+    return AutoCompletion(ch, "自动编程操作成功！");
   }
   VerifyChainEnd(ch);
 }
@@ -199,7 +202,7 @@ void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> p
 void StepMachine::VerifyChainEnd(int ch) {
   ChannelState& c = app_.Channels[ch];
   if (!c.AutoChain) return EndSuccess(ch);
-  if (job_.Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch);
+  if (job_.Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch, "");
   Info(ch, "写Option Byte......");
   c.Step = kStepWriteOptions;
   StartChannelStep(c, 500, 0);
@@ -212,8 +215,8 @@ void StepMachine::OnWriteOptions(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   Info(ch, "写Option Byte操作成功！");
   if (!app_.Channels[ch].AutoChain) return EndSuccess(ch);
-  Info(ch, "Programming Success!");
-  AutoCompletion(ch);
+  Info(ch, kProgrammingSuccess);
+  AutoCompletion(ch, kProgrammingSuccess);
 }
 
 void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet) {

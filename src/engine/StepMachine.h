@@ -83,7 +83,8 @@ class StepMachine {
   void ProgramNext(int ch);  // erase or blank check succeeded
   void StartVerification(int ch);
   void VerifyChainEnd(int ch);
-  void AutoCompletion(int ch);
+  // The chain's successful end; lastText is the success line just written.
+  void AutoCompletion(int ch, const char* lastText);
   void EndSuccess(int ch);
   void Fail(int ch, uint8_t status);
   // Shows the dialogs of the first differing row; true when all matched.

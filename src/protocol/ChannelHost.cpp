@@ -8,6 +8,10 @@
 
 namespace korvel {
 
+namespace {
+constexpr const char* kTimeoutText = "操作超时！";
+}  // namespace
+
 ChannelHost::ChannelHost(AppState& app, LinkFactory factory, PortEnumerator* enumerator)
     : app_(app), enumerator_(enumerator) {
   if (!enumerator_) {
@@ -98,8 +102,8 @@ void ChannelHost::OnTimer1Tick() {
     // A watchdog already at 0 counts as run out rather than wrapping round.
     if (ch.TimeoutTicks > 0) --ch.TimeoutTicks;
     if (ch.TimeoutTicks == 0) {
-      ChannelInfo(app_.Log, c, "操作超时！");
-      FinishChannel(ch, true);
+      ChannelInfo(app_.Log, c, kTimeoutText);
+      FinishChannel(ch, {ChannelResult::Timeout, 0, kTimeoutText});
     }
   }
 }

@@ -102,7 +102,7 @@ void ChannelHost::HandleReply(int c, size_t frameLength) {
     if (Handlers.OnFrameError)
       Handlers.OnFrameError(c, code);
     else if (ch.Busy)
-      FinishChannel(ch, true);
+      FinishChannel(ch, {ChannelResult::Failure, code, {}});
     return;
   }
   const std::span<const uint8_t> packet(b.Packet.data(), packetLength);

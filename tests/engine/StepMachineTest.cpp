@@ -94,6 +94,7 @@ TEST_F(StepMachineTest, AutoOnStm32RunsTheWholeChain) {
   EXPECT_FALSE(c.Busy);
   EXPECT_EQ(c.Step, 240);
   EXPECT_EQ(c.Gauge.Color, kGaugeBlue);
+  EXPECT_EQ(c.Outcome.Result, ChannelResult::Success);
   EXPECT_EQ(app.Flags.OnlineCounter, 1u);
   EXPECT_EQ(app.Controls.StatusPanels[3], "联机计数器：1");
   EXPECT_TRUE(prompts.Messages.empty());
@@ -114,15 +115,18 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
     int Ticks;           // watchdog after the reply
     bool Red;
     const char* LastLine;
+    ChannelResult Result;
+    uint8_t Code;
   };
+  using enum ChannelResult;
   const Case cases[] = {
-      {"single, blank", false, 0, 240, 0, false, "操作成功！"},
-      {"single, not blank: red, no error text", false, 21, 240, 0, true, "芯片不为空！"},
-      {"single, protected: error path", false, 19, 240, 0, true, "芯片已被读保护！"},
-      {"auto, not blank: erase with 30 s", true, 21, kStepErase, 3000, false, "芯片擦除......"},
-      {"auto, protected: erase with 5 s", true, 90, kStepErase, 500, false, "芯片已保护，擦除芯片..."},
-      {"auto, protected 16", true, 16, kStepErase, 500, false, "芯片已保护，擦除芯片..."},
-      {"auto, other error", true, 0x0B, 240, 0, true, "芯片没有响应！"},
+      {"single, blank", false, 0, 240, 0, false, "操作成功！", Success, 0},
+      {"single, not blank: red, no error text", false, 21, 240, 0, true, "芯片不为空！", Failure, 21},
+      {"single, protected: error path", false, 19, 240, 0, true, "芯片已被读保护！", Failure, 19},
+      {"auto, not blank: erase with 30 s", true, 21, kStepErase, 3000, false, "芯片擦除......", Running, 0},
+      {"auto, protected: erase with 5 s", true, 90, kStepErase, 500, false, "芯片已保护，擦除芯片...", Running, 0},
+      {"auto, protected 16", true, 16, kStepErase, 500, false, "芯片已保护，擦除芯片...", Running, 0},
+      {"auto, other error", true, 0x0B, 240, 0, true, "芯片没有响应！", Failure, 0x0B},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.Name);
@@ -135,6 +139,8 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
     EXPECT_EQ(app.Channels[0].TimeoutTicks, tc.Ticks);
     EXPECT_EQ(app.Channels[0].Gauge.Color == kGaugeRed, tc.Red);
     EXPECT_TRUE(app.Log.Lines().back().ends_with(tc.LastLine)) << app.Log.Lines().back();
+    EXPECT_EQ(app.Channels[0].Outcome.Result, tc.Result);
+    EXPECT_EQ(app.Channels[0].Outcome.Code, tc.Code);
   }
   // The erase after "not blank" goes on into programming.
   requests.Sent.clear();
@@ -225,6 +231,7 @@ TEST_F(StepMachineTest, DownloadOrders) {
   for (int i = 0; i < 4; ++i) Reply(0, 0);
   EXPECT_TRUE(Logged("数据下载成功！"));
   EXPECT_EQ(app.Flags.DownloadsDone, 1);
+  EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Success);
   EXPECT_EQ(requests.Sent.back(), "restart");
   EXPECT_EQ(requests.Count("header") + requests.Count("second") + requests.Count("main"), 6u);
 

@@ -275,6 +275,9 @@ TEST_F(ChannelHostTest, WatchdogTimesOutASilentBusyChannelOnly) {
   EXPECT_EQ(app.Channels[1].Gauge.Progress, 300);  // timed gauge ran to its end
   EXPECT_TRUE(HasLine(ChannelPrefix(1) + "操作超时！"));
   EXPECT_EQ(app.Channels[1].Gauge.Color, kGaugeRed);
+  EXPECT_EQ(app.Channels[1].Outcome.Result, ChannelResult::Timeout);
+  EXPECT_EQ(app.Channels[1].Outcome.Text, "操作超时！");
+  EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Running);
   host->OnTimer1Tick();
   EXPECT_FALSE(app.Channels[0].Busy);
   EXPECT_EQ(app.Channels[0].Step, kStepIdle);
