@@ -8,18 +8,19 @@
 #include "engine/ProductionCounters.h"
 #include "engine/RequestPackets.h"
 #include "engine/VerifyCompare.h"
+#include "protocol/FrameCodec.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr size_t kDataOffset = 8;
+// What a block of a flash or EEPROM read-back carries.
+constexpr size_t kReadBackBlock = 4096;
+constexpr size_t kChecksumWords = 4;
+constexpr size_t kUniqueIdSize = 12;
 constexpr const char* kNotBlankText = "芯片不为空！";
 constexpr const char* kProgrammingSuccess = "Programming Success!";
 
-std::span<const uint8_t> DataOf(std::span<const uint8_t> packet) {
-  return packet.size() > kDataOffset ? packet.subspan(kDataOffset) : std::span<const uint8_t>{};
-}
 
 }  // namespace
 
@@ -54,19 +55,20 @@ void StepMachine::AutoCompletion(int ch, const char* lastText) {
 // ---- dispatch ---------------------------------------------------------------
 
 void StepMachine::OnReply(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  const std::span<const uint8_t> data = ReplyData(packet);
   switch (app_.Channels[ch].Step) {
     case kStepDownload: return OnDownload(ch, status);
     case kStepErase: return OnErase(ch, status);
     case kStepBlankCheck: return OnBlankCheck(ch, status);
     case kStepProgram: return OnProgram(ch, status);
-    case kStepVerify: return OnVerify(ch, status, packet);
-    case kStepRead: return OnRead(ch, status, packet);
-    case kStepChecksum: return OnChecksum(ch, status, packet);
+    case kStepVerify: return OnVerify(ch, status, data);
+    case kStepRead: return OnRead(ch, status, data);
+    case kStepChecksum: return OnChecksum(ch, status, data);
     case kStepWriteOptions: return OnWriteOptions(ch, status);
-    case kStepReadOptions: return OnReadOptions(ch, status, packet);
-    case kStepUniqueId: return OnUniqueId(ch, status, packet);
+    case kStepReadOptions: return OnReadOptions(ch, status, data);
+    case kStepUniqueId: return OnUniqueId(ch, status, data);
     case kStepWriteOtp: return OnWriteOtp(ch, status);
-    case kStepVerifyOtp: return OnVerifyOtp(ch, status, packet);
+    case kStepVerifyOtp: return OnVerifyOtp(ch, status, data);
     default:
       // A reply nobody waits for.
       app_.Channels[ch].Busy = false;
@@ -155,6 +157,12 @@ void StepMachine::StartVerification(int ch) {
 
 // ---- verify -----------------------------------------------------------------
 
+size_t StepMachine::ReadBackSize(const ReadBackWindow& w) {
+  // An OTP area comes back whole; everything else in 4 KB blocks, even
+  // where less than that is compared or kept.
+  return w.InSecondImage ? w.Length : kReadBackBlock;
+}
+
 bool StepMachine::Matches(const ReadBackWindow& w, bool secondPhase, std::span<const uint8_t> read) {
   std::span<const uint8_t> image = w.InSecondImage ? job_.SecondImage : job_.MainImage;
   std::vector<uint8_t> expected(w.Length);
@@ -175,11 +183,13 @@ bool StepMachine::Matches(const ReadBackWindow& w, bool secondPhase, std::span<c
   return false;
 }
 
-void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
   const TransferJob t = Transfer();
-  if (!Matches(CurrentReadBackWindow(t, c), c.SubPhase != kPhaseFirst, DataOf(packet))) return Fail(ch, kStatusVerifyMismatch);
+  const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
+  if (!Matches(w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   TransferStep r = AdvanceVerify(t, c);
   Info(ch, r.Messages);
   if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
@@ -190,11 +200,13 @@ void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> pack
   VerifyChainEnd(ch);
 }
 
-void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
   const TransferJob t = Transfer();
-  if (!Matches(CurrentReadBackWindow(t, c), c.SubPhase != kPhaseFirst, DataOf(packet))) return Fail(ch, kStatusVerifyMismatch);
+  const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
+  if (!Matches(w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   Info(ch, AdvanceVerify(t, c).Messages);
   VerifyChainEnd(ch);
 }
@@ -219,13 +231,13 @@ void StepMachine::OnWriteOptions(int ch, uint8_t status) {
   AutoCompletion(ch, kProgrammingSuccess);
 }
 
-void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
   const TransferJob t = Transfer();
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
   std::span<uint8_t> dst = w.InSecondImage ? images_.Second : images_.Main;
-  std::span<const uint8_t> data = DataOf(packet);
   if (w.Offset < dst.size()) {
     size_t n = std::min({size_t{w.Length}, data.size(), dst.size() - w.Offset});
     std::copy_n(data.begin(), n, dst.begin() + w.Offset);
@@ -238,7 +250,7 @@ void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet
   if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
   if (phase != kPhaseFirst && t.SecondIsOtp && hooks_.OtpChecksum) {
     char buf[64];
-    auto otp = job_.SecondImage.first(std::min<size_t>(t.SecondSize, job_.SecondImage.size()));
+    auto otp = images_.Second.first(std::min<size_t>(t.SecondSize, images_.Second.size()));
     std::snprintf(buf, sizeof buf, "OTP Data CheckSum  = 0x%04x", unsigned(hooks_.OtpChecksum(otp)));
     Info(ch, buf);
   }
@@ -246,31 +258,31 @@ void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet
   if (phase != kPhaseFirst && hooks_.DataMemoryRead) hooks_.DataMemoryRead();
 }
 
-void StepMachine::OnChecksum(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnChecksum(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
-  if (packet.size() < 12) return Fail(ch, 0x20);
+  if (data.size() < kChecksumWords) return Fail(ch, kStatusFraming);
   char buf[96];
-  std::snprintf(buf, sizeof buf, "读取芯片校验和 : 0x%04x,0x%04x", unsigned(packet[8] | packet[9] << 8),
-                unsigned(packet[10] | packet[11] << 8));
+  std::snprintf(buf, sizeof buf, "读取芯片校验和 : 0x%04x,0x%04x", unsigned(data[0] | data[1] << 8),
+                unsigned(data[2] | data[3] << 8));
   Info(ch, buf);
   EndSuccess(ch);
 }
 
-void StepMachine::OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (!Ok(status)) return Fail(ch, status);
-  EndSuccess(ch);
   const size_t count = job_.Chip.FamilyCode >= 224 ? 15 : 128;
-  if (packet.size() < kDataOffset + count) return;
-  if (hooks_.OptionBytesRead) hooks_.OptionBytesRead(ch, packet.subspan(kDataOffset, count));
+  if (data.size() != count) return Fail(ch, kStatusFraming);
+  EndSuccess(ch);
+  if (hooks_.OptionBytesRead) hooks_.OptionBytesRead(ch, data);
 }
 
-void StepMachine::OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
-  if (packet.size() < kDataOffset + 12) return Fail(ch, 0x20);
+  if (data.size() != kUniqueIdSize) return Fail(ch, kStatusFraming);
   std::string id;
-  for (size_t i = 0; i < 12; ++i) {
+  for (uint8_t b : data) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "%02x ", packet[kDataOffset + i]);
+    std::snprintf(buf, sizeof buf, "%02x ", b);
     id += buf;
   }
   Info(ch, "UID=" + id);

@@ -43,7 +43,9 @@ class StepMachine {
               OperatorPrompts& prompts, StepHooks hooks);
 
   // A validated reply of a connected channel: its status byte and the
-  // decoded packet (header at 0, data from 8).
+  // decoded packet (header at 0, data from 8, check word at the end).
+  // Replies that carry data must carry all of it: a short one fails the
+  // channel as a bad packet.
   void OnReply(int channel, uint8_t status, std::span<const uint8_t> packet);
 
   // Starters: arm the channel and send the first request. They assume the
@@ -69,15 +71,15 @@ class StepMachine {
   void OnErase(int ch, uint8_t status);
   void OnBlankCheck(int ch, uint8_t status);
   void OnProgram(int ch, uint8_t status);
-  void OnVerify(int ch, uint8_t status, std::span<const uint8_t> packet);
-  void OnRead(int ch, uint8_t status, std::span<const uint8_t> packet);
-  void OnChecksum(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnVerify(int ch, uint8_t status, std::span<const uint8_t> data);
+  void OnRead(int ch, uint8_t status, std::span<const uint8_t> data);
+  void OnChecksum(int ch, uint8_t status, std::span<const uint8_t> data);
   void OnWriteOptions(int ch, uint8_t status);
-  void OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> packet);
-  void OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> data);
+  void OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> data);
   void OnWriteOtp(int ch, uint8_t status);
 
-  void OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> packet);
+  void OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> data);
 
   // Chain pieces shared by several steps.
   void ProgramNext(int ch);  // erase or blank check succeeded
@@ -87,6 +89,8 @@ class StepMachine {
   void AutoCompletion(int ch, const char* lastText);
   void EndSuccess(int ch);
   void Fail(int ch, uint8_t status);
+  // The data size a read-back reply for the window must have.
+  static size_t ReadBackSize(const ReadBackWindow& window);
   // Shows the dialogs of the first differing row; true when all matched.
   bool Matches(const ReadBackWindow& window, bool secondPhase, std::span<const uint8_t> read);
 

@@ -49,9 +49,14 @@ class StepMachineTest : public ::testing::Test {
     machine = std::make_unique<StepMachine>(app, job, WritableImages{image, data}, requests, prompts, hooks);
   }
 
+  // A reply as the receive path hands it on: header with the data length,
+  // the data, and a check word (not looked at here).
   void Reply(int ch, uint8_t status, std::vector<uint8_t> bytes = {}) {
     std::vector<uint8_t> packet(8, 0);
+    packet[6] = uint8_t(bytes.size());
+    packet[7] = uint8_t(bytes.size() >> 8);
     packet.insert(packet.end(), bytes.begin(), bytes.end());
+    packet.insert(packet.end(), {0xEE, 0xEE});
     machine->OnReply(ch, status, packet);
   }
   // A read-back reply of the image as the host holds it at offset.
@@ -212,7 +217,7 @@ TEST_F(StepMachineTest, AutoOnStm8WithEepromVerifiesDataAndSkipsOptionBytesWhenA
   for (uint32_t b = 0; b < 4; ++b) Reply(0, 0, Block(0x8000 + b * 4096));
   EXPECT_TRUE(Logged("开始EEP数据校验......"));
   EXPECT_EQ(requests.Sent.back(), "9d/0");
-  Reply(0, 0, Block(0x4000, 1024));
+  Reply(0, 0, Block(0x4000));
   EXPECT_TRUE(Logged("EEP数据校验成功！"));
   EXPECT_FALSE(app.Channels[0].Busy);
   EXPECT_EQ(app.Flags.OnlineCounter, 1u);
@@ -270,9 +275,45 @@ TEST_F(StepMachineTest, DataRepliesOfInspectionSteps) {
   hooks.OptionBytesRead = [&](int, std::span<const uint8_t> b) { seen.assign(b.begin(), b.end()); };
   Use(job.Chip, true);
   machine->StartReadOptions(0);
-  Reply(0, 6, std::vector<uint8_t>(128, 0xA5));
+  Reply(0, 0, std::vector<uint8_t>(128, 0xA5));
   EXPECT_EQ(seen.size(), 128u);
   EXPECT_FALSE(app.Channels[0].Busy);
+}
+
+TEST_F(StepMachineTest, DataRepliesShortOfTheirSizeFailAsBadPackets) {
+  Use(test::Stm32G071xB(), true);  // has an OTP area of 1024 bytes
+  struct Case {
+    const char* Name;
+    void (StepMachine::*Start)(int);
+    size_t Size;
+  };
+  const Case cases[] = {
+      {"read memory, 100 bytes", &StepMachine::StartReadMemory, 100},
+      {"read memory, one short", &StepMachine::StartReadMemory, 4095},
+      {"verify, one short", &StepMachine::StartVerify, 4095},
+      {"verify, one long", &StepMachine::StartVerify, 4097},
+      {"OTP verify", &StepMachine::StartVerifyOtp, 1023},
+      {"OTP read", &StepMachine::StartReadSecond, 1000},
+      {"chip checksum", &StepMachine::StartReadChecksum, 3},
+      {"unique ID", &StepMachine::StartReadUniqueId, 11},
+      {"option bytes", &StepMachine::StartReadOptions, 127},
+      {"option bytes, a bare acknowledge", &StepMachine::StartReadOptions, 0},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.Name);
+    app.Log.Clear();
+    std::fill(image.begin(), image.begin() + 8192, 0x11);
+    (machine.get()->*tc.Start)(0);
+    Reply(0, 0, std::vector<uint8_t>(tc.Size, 0x5A));
+    const ChannelState& c = app.Channels[0];
+    EXPECT_FALSE(c.Busy);
+    EXPECT_EQ(c.Outcome.Result, ChannelResult::Failure);
+    EXPECT_EQ(c.Outcome.Code, 0x20);
+    EXPECT_EQ(app.Log.Lines().back(), "> 07:14:11 Channel 1: 数据包错误！");
+    EXPECT_FALSE(Logged("成功！"));
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_EQ(std::count(image.begin(), image.begin() + 8192, 0x5A), 0);
+  }
 }
 
 TEST_F(StepMachineTest, ReadMemoryFillsTheImage) {

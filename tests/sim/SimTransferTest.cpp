@@ -55,12 +55,16 @@ TEST_P(SimTransfer, DownloadKeepsTheJobAndItsImages) {
                            d.buffers.Main.begin() + SecondOffset() + d.chip.EepSize,
                            job.Image.begin() + SecondOffset()));
     // Nothing past the end of the memory was taken from the 4 KB blocks.
-    if (d.chip.EepSize < 4096) EXPECT_EQ(job.Image[SecondOffset() + d.chip.EepSize], 0xFF);
+    if (d.chip.EepSize < 4096) {
+      EXPECT_EQ(job.Image[SecondOffset() + d.chip.EepSize], 0xFF);
+    }
   }
 }
 
 TEST_P(SimTransfer, WhatIsProgrammedReadsBackAndSumsUp) {
-  if (d.stm32) ASSERT_EQ(d.Status(d.Command(kCmdChipOperation, kSubBlankCheck)), 0);
+  if (d.stm32) {
+    ASSERT_EQ(d.Status(d.Command(kCmdChipOperation, kSubBlankCheck)), 0);
+  }
   ASSERT_EQ(d.Program(), 6);
   int differing = -1;
   EXPECT_EQ(d.ReadBack(differing), 0);
