@@ -81,7 +81,12 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
       if (logFiles_) logFiles_->PeriodicSave();
     });
   };
-  h.OnFrameError = [this](int ch, uint8_t code) { ReportChannelError(App, prompts_, ch, code); };
+  h.OnFault = [this](int ch, uint8_t code, bool running) {
+    if (running)
+      ReportChannelError(App, prompts_, ch, code);
+    else
+      ChannelInfo(App.Log, ch, ChannelErrorText(code));
+  };
   h.OnAllDevicesFound = [this] { OnAllDevicesFound(); };
 }
 

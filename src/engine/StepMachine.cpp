@@ -163,7 +163,8 @@ size_t StepMachine::ReadBackSize(const ReadBackWindow& w) {
   return w.InSecondImage ? w.Length : kReadBackBlock;
 }
 
-bool StepMachine::Matches(const ReadBackWindow& w, bool secondPhase, std::span<const uint8_t> read) {
+bool StepMachine::Matches(int ch, const ReadBackWindow& w, bool secondPhase,
+                          std::span<const uint8_t> read) {
   std::span<const uint8_t> image = w.InSecondImage ? job_.SecondImage : job_.MainImage;
   std::vector<uint8_t> expected(w.Length);
   ImageBytes(image, w.Offset, expected.data(), expected.size());
@@ -173,13 +174,18 @@ bool StepMachine::Matches(const ReadBackWindow& w, bool secondPhase, std::span<c
                           : secondPhase   ? VerifyArea::DataEeprom
                                           : VerifyArea::MainFlash;
   // One dialog per differing byte of the first differing row; Abort stops
-  // the dialogs. Either way the verification fails.
+  // the dialogs. Either way the verification fails. While the operator
+  // reads them the channel's watchdog waits and its link's bytes are kept
+  // for later, so the channel ends once, here, after the dialogs.
+  ChannelState& c = app_.Channels[ch];
+  c.DialogOpen = true;
   for (const ByteDifference& d : diff.Bytes) {
-    auto text = VerifyMismatchText(area, w.DisplayBase + d.Index, d.Expected, d.Read);
+    auto text = VerifyMismatchText(ch, area, w.DisplayBase + d.Index, d.Expected, d.Read);
     if (prompts_.Message(PromptKind::Error, text, {PromptButton::Yes, PromptButton::Abort}) !=
         PromptButton::Yes)
       break;
   }
+  c.DialogOpen = false;
   return false;
 }
 
@@ -189,7 +195,7 @@ void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> data
   const TransferJob t = Transfer();
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
   if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
-  if (!Matches(w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
+  if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   TransferStep r = AdvanceVerify(t, c);
   Info(ch, r.Messages);
   if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
@@ -206,7 +212,7 @@ void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> d
   const TransferJob t = Transfer();
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
   if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
-  if (!Matches(w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
+  if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   Info(ch, AdvanceVerify(t, c).Messages);
   VerifyChainEnd(ch);
 }

@@ -92,7 +92,7 @@ class StepMachine {
   // The data size a read-back reply for the window must have.
   static size_t ReadBackSize(const ReadBackWindow& window);
   // Shows the dialogs of the first differing row; true when all matched.
-  bool Matches(const ReadBackWindow& window, bool secondPhase, std::span<const uint8_t> read);
+  bool Matches(int ch, const ReadBackWindow& window, bool secondPhase, std::span<const uint8_t> read);
 
   void Info(int ch, const std::string& text);
   void Info(int ch, const std::vector<std::string>& texts);
