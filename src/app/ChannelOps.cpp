@@ -1,5 +1,6 @@
 #include "app/ChannelOps.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace korvel {
@@ -16,7 +17,8 @@ void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
   } else {
     ch.TimeoutTicks = 500;
     ch.GaugeRunning = false;
-    ch.Gauge.Max = blocks;
+    // A gauge with no length would never show an end.
+    ch.Gauge.Max = std::max(blocks, 1);
   }
   ch.Gauge.Progress = 2;
   ch.Gauge.Color = kGaugeBlue;
