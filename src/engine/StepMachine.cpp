@@ -24,10 +24,10 @@ constexpr const char* kProgrammingSuccess = "Programming Success!";
 
 }  // namespace
 
-StepMachine::StepMachine(AppState& app, const JobView& job, WritableImages images,
+StepMachine::StepMachine(AppState& app, const JobView& live, WritableImages images,
                          ChannelRequests& requests, OperatorPrompts& prompts, StepHooks hooks)
     : app_(app),
-      job_(job),
+      live_(live),
       images_(images),
       send_(requests),
       prompts_(prompts),
@@ -81,11 +81,11 @@ void StepMachine::OnReply(int ch, uint8_t status, std::span<const uint8_t> packe
 void StepMachine::OnDownload(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   TransferStep r = AdvanceDownload(t, c);
   if (!r.Done) {
     Info(ch, r.Messages);
-    return send_.SendBlock(ch, NextDownloadRequest(t, c));
+    return send_.SendBlock(ch, Job(ch), NextDownloadRequest(t, c));
   }
   Info(ch, r.Messages);
   FinishChannel(c, {ChannelResult::Success, 0, r.Messages.empty() ? std::string() : r.Messages.back()});
@@ -100,8 +100,8 @@ void StepMachine::ProgramNext(int ch) {
   if (!c.AutoChain) return EndSuccess(ch);
   Info(ch, "开始芯片编程...");
   c.Step = kStepProgram;
-  StartChannelStep(c, 0, FlashBlocks());
-  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
+  StartChannelStep(c, 0, FlashBlocks(ch));
+  send_.SendBlock(ch, Job(ch), NextProgramRequest(Transfer(ch), c));
 }
 
 void StepMachine::OnErase(int ch, uint8_t status) {
@@ -122,14 +122,14 @@ void StepMachine::OnBlankCheck(int ch, uint8_t status) {
     if (!c.AutoChain) return FinishChannel(c, {ChannelResult::Failure, status, kNotBlankText});
     Info(ch, "芯片擦除......");
     c.Step = kStepErase;
-    StartChannelStep(c, 3000, FlashBlocks());
-    return send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+    StartChannelStep(c, 3000, FlashBlocks(ch));
+    return send_.SendCommand(ch, Job(ch), kCmdChipOperation, kSubErase);
   }
   if ((status == 19 || status == 16 || status == 90) && c.AutoChain) {
     Info(ch, "芯片已保护，擦除芯片...");
     c.Step = kStepErase;
-    StartChannelStep(c, 500, FlashBlocks());
-    return send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+    StartChannelStep(c, 500, FlashBlocks(ch));
+    return send_.SendCommand(ch, Job(ch), kCmdChipOperation, kSubErase);
   }
   Fail(ch, status);
 }
@@ -139,10 +139,10 @@ void StepMachine::OnBlankCheck(int ch, uint8_t status) {
 void StepMachine::OnProgram(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   TransferStep r = AdvanceProgram(t, c);
   Info(ch, r.Messages);
-  if (!r.Done) return send_.SendBlock(ch, NextProgramRequest(t, c));
+  if (!r.Done) return send_.SendBlock(ch, Job(ch), NextProgramRequest(t, c));
   if (!c.AutoChain) return EndSuccess(ch);
   StartVerification(ch);
 }
@@ -151,8 +151,8 @@ void StepMachine::StartVerification(int ch) {
   ChannelState& c = app_.Channels[ch];
   Info(ch, "开始Flash数据校验......");
   c.Step = kStepVerify;
-  StartChannelStep(c, 0, FlashBlocks());
-  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
+  StartChannelStep(c, 0, FlashBlocks(ch));
+  send_.SendBlock(ch, Job(ch), NextReadBackRequest(Transfer(ch), c));
 }
 
 // ---- verify -----------------------------------------------------------------
@@ -165,7 +165,7 @@ size_t StepMachine::ReadBackSize(const ReadBackWindow& w) {
 
 bool StepMachine::Matches(int ch, const ReadBackWindow& w, bool secondPhase,
                           std::span<const uint8_t> read) {
-  std::span<const uint8_t> image = w.InSecondImage ? job_.SecondImage : job_.MainImage;
+  std::span<const uint8_t> image = w.InSecondImage ? Job(ch).SecondImage : Job(ch).MainImage;
   std::vector<uint8_t> expected(w.Length);
   ImageBytes(image, w.Offset, expected.data(), expected.size());
   RowDifferences diff = FirstDifferingRow(expected, read.first(std::min<size_t>(read.size(), w.Length)));
@@ -192,13 +192,13 @@ bool StepMachine::Matches(int ch, const ReadBackWindow& w, bool secondPhase,
 void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
   if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
   if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   TransferStep r = AdvanceVerify(t, c);
   Info(ch, r.Messages);
-  if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
+  if (!r.Done) return send_.SendBlock(ch, Job(ch), NextReadBackRequest(t, c));
   if (t.FamilyCode == 0xB8) {
     if (!c.AutoChain) return EndSuccess(ch);
     return AutoCompletion(ch, "自动编程操作成功！");
@@ -209,7 +209,7 @@ void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> data
 void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
   if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
   if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
@@ -220,11 +220,11 @@ void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> d
 void StepMachine::VerifyChainEnd(int ch) {
   ChannelState& c = app_.Channels[ch];
   if (!c.AutoChain) return EndSuccess(ch);
-  if (job_.Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch, "");
+  if (Job(ch).Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch, "");
   Info(ch, "写Option Byte......");
   c.Step = kStepWriteOptions;
   StartChannelStep(c, 500, 0);
-  send_.SendOptionBytes(ch);
+  send_.SendOptionBytes(ch, Job(ch));
 }
 
 // ---- option bytes, read, checksum, ID, OTP ----------------------------------
@@ -240,7 +240,7 @@ void StepMachine::OnWriteOptions(int ch, uint8_t status) {
 void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
   if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
   std::span<uint8_t> dst = w.InSecondImage ? images_.Second : images_.Main;
@@ -253,7 +253,7 @@ void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> data) 
   Info(ch, r.Messages);
   const bool mainComplete = phase == kPhaseFirst && (r.Done || c.SubPhase != kPhaseFirst);
   if (mainComplete && hooks_.MainFlashRead) hooks_.MainFlashRead();
-  if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
+  if (!r.Done) return send_.SendBlock(ch, Job(ch), NextReadBackRequest(t, c));
   if (phase != kPhaseFirst && t.SecondIsOtp && hooks_.OtpChecksum) {
     char buf[64];
     auto otp = images_.Second.first(std::min<size_t>(t.SecondSize, images_.Second.size()));
@@ -276,7 +276,7 @@ void StepMachine::OnChecksum(int ch, uint8_t status, std::span<const uint8_t> da
 
 void StepMachine::OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (!Ok(status)) return Fail(ch, status);
-  const size_t count = job_.Chip.FamilyCode >= 224 ? 15 : 128;
+  const size_t count = Job(ch).Chip.FamilyCode >= 224 ? 15 : 128;
   if (data.size() != count) return Fail(ch, kStatusFraming);
   EndSuccess(ch);
   if (hooks_.OptionBytesRead) hooks_.OptionBytesRead(ch, data);

@@ -1,11 +1,14 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <functional>
 #include <span>
 
 #include "app/AppState.h"
 #include "app/OperatorPrompts.h"
 #include "engine/ChannelRequests.h"
+#include "engine/JobSnapshot.h"
 #include "engine/JobView.h"
 #include "engine/TransferSequence.h"
 
@@ -37,10 +40,17 @@ struct WritableImages {
 // one instance; all state is in the channel records.
 class StepMachine {
  public:
-  // job is read at every reply: the owner refreshes it before operations
-  // start and leaves it alone while channels are busy.
-  StepMachine(AppState& app, const JobView& job, WritableImages images, ChannelRequests& requests,
+  // live is the job as it stands now; every starter gives its channel a
+  // snapshot of it (or the shared one, see ShareJob), and the channel runs
+  // on that snapshot until it ends.
+  StepMachine(AppState& app, const JobView& live, WritableImages images, ChannelRequests& requests,
               OperatorPrompts& prompts, StepHooks hooks);
+
+  // The snapshot the next starters give their channels, so that channels
+  // started together share one; nullptr: each starter takes its own.
+  void ShareJob(std::shared_ptr<const JobSnapshot> job) { shared_ = std::move(job); }
+  // The job the channel runs on (the live job before its first start).
+  const JobView& Job(int channel) const;
 
   // A validated reply of a connected channel: its status byte and the
   // decoded packet (header at 0, data from 8, check word at the end).
@@ -96,12 +106,15 @@ class StepMachine {
 
   void Info(int ch, const std::string& text);
   void Info(int ch, const std::vector<std::string>& texts);
-  TransferJob Transfer() const { return MakeTransferJob(job_); }
-  uint16_t FlashBlocks() const { return job_.Chip.FlashSizeKB; }
+  void TakeJob(int ch);
+  TransferJob Transfer(int ch) const { return MakeTransferJob(Job(ch)); }
+  uint16_t FlashBlocks(int ch) const { return Job(ch).Chip.FlashSizeKB; }
   static bool Ok(uint8_t status) { return status == 0 || status == 6; }
 
   AppState& app_;
-  const JobView& job_;
+  const JobView& live_;
+  std::shared_ptr<const JobSnapshot> shared_;
+  std::array<std::shared_ptr<const JobSnapshot>, kChannelCount> jobs_;
   WritableImages images_;
   ChannelRequests& send_;
   OperatorPrompts& prompts_;

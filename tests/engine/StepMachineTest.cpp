@@ -12,19 +12,30 @@ namespace {
 
 struct RecordingRequests : ChannelRequests {
   std::vector<std::string> Sent;
-  void SendBlock(int, const BlockRequest& r) override {
+  // "channel:chip" of every request that carries a job.
+  std::vector<std::string> Jobs;
+  void SendBlock(int ch, const JobView& job, const BlockRequest& r) override {
     static const char* kNames[] = {"header", "main", "second", "datamem", "program",
                                    "program2", "image", "9b", "9d"};
     Sent.push_back(std::string(kNames[int(r.Kind)]) + "/" + std::to_string(r.Block));
+    Note(ch, job);
   }
-  void SendCommand(int, uint8_t command, uint16_t sub) override {
+  void SendCommand(int ch, const JobView& job, uint8_t command, uint16_t sub) override {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02x/%u", command, sub);
     Sent.push_back(buf);
+    Note(ch, job);
   }
-  void SendOptionBytes(int) override { Sent.push_back("options"); }
-  void SendSecondImage(int, uint8_t sub) override { Sent.push_back("image/" + std::to_string(sub)); }
+  void SendOptionBytes(int ch, const JobView& job) override {
+    Sent.push_back("options");
+    Note(ch, job);
+  }
+  void SendSecondImage(int ch, const JobView& job, uint8_t sub) override {
+    Sent.push_back("image/" + std::to_string(sub));
+    Note(ch, job);
+  }
   void SendRestart(int) override { Sent.push_back("restart"); }
+  void Note(int ch, const JobView& job) { Jobs.push_back(std::to_string(ch) + ":" + job.Chip.ChipName); }
   size_t Count(const std::string& prefix) const {
     return std::count_if(Sent.begin(), Sent.end(), [&](const std::string& s) { return s.starts_with(prefix); });
   }
@@ -109,6 +120,29 @@ TEST_F(StepMachineTest, AutoOnStm32RunsTheWholeChain) {
   ASSERT_EQ(app.Log.Lines().size(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i)
     EXPECT_EQ(app.Log.Lines()[i], std::string("> 07:14:11 Channel 3: ") + expected[i]);
+}
+
+TEST_F(StepMachineTest, ARunningChannelKeepsTheJobItStartedWith) {
+  for (size_t i = 0; i < 128 * 1024; ++i) image[i] = uint8_t(i * 3);
+  const std::vector<uint8_t> startedWith = image;
+  machine->StartAuto(0);
+  Reply(0, 0);  // blank: programming begins
+
+  // Meanwhile the operator picks another chip, loads other bytes, asks to
+  // skip option bytes and starts another channel on that.
+  job.Chip = test::Stm32G071xB();
+  job.Settings.OptionFlags = kOptionSkipOptionBytes;
+  std::fill(image.begin(), image.end(), 0x00);
+  machine->StartBlankCheck(1);
+
+  for (int i = 0; i < 32; ++i) Reply(0, 6);
+  for (uint32_t b = 0; b < 32; ++b)
+    Reply(0, 0, std::vector<uint8_t>(startedWith.begin() + b * 4096, startedWith.begin() + (b + 1) * 4096));
+  EXPECT_TRUE(prompts.Messages.empty());
+  EXPECT_EQ(app.Channels[0].Step, kStepWriteOptions);  // the job it started with writes them
+  for (const auto& j : requests.Jobs)
+    EXPECT_EQ(j, j.starts_with("0:") ? "0:STM32F103xB" : "1:STM32G071xB");
+  EXPECT_EQ(requests.Jobs.size(), 1u + 1u + 32u + 32u + 1u);
 }
 
 TEST_F(StepMachineTest, BlankCheckOutcomes) {

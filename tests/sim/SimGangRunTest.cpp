@@ -40,7 +40,7 @@ class SimGangRun : public testing::Test {
     settings.EepEnabled = true;
     job = buffers.View(chip, stm32);
     job.Settings = settings;
-    requests = std::make_unique<HostRequests>(*host, job, random);
+    requests = std::make_unique<HostRequests>(*host, random);
     steps = std::make_unique<StepMachine>(app, job, WritableImages{buffers.Main, buffers.Second}, *requests,
                                           prompts, StepHooks{});
     host->Handlers.OnReply = [this](int c, uint8_t status, std::span<const uint8_t> p) {
