@@ -67,16 +67,19 @@ void ChannelHost::CloseAllPorts() {
 
 void ChannelHost::Fault(int c, uint8_t code) {
   ChannelState& ch = app_.Channels[c];
+  const bool quiet = lastNoise_[c] && ticks_ - *lastNoise_[c] < kNoiseReportTicks;
   if (ch.Busy) {
+    lastNoise_[c] = ticks_;
     if (Handlers.OnFault)
       Handlers.OnFault(c, code, true);
     else
       FinishChannel(ch, {ChannelResult::Failure, code, {}});
     return;
   }
-  // Noise on an idle line can come by the thousand: one line a second says
-  // enough, and the last operation's result stays as it was.
-  if (lastNoise_[c] && ticks_ - *lastNoise_[c] < kNoiseReportTicks) return;
+  // Noise on an idle line can come by the thousand: one line a second,
+  // counting the one that ended the operation, says enough, and the last
+  // operation's result stays as it was.
+  if (quiet) return;
   lastNoise_[c] = ticks_;
   if (Handlers.OnFault) Handlers.OnFault(c, code, false);
 }

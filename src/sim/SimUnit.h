@@ -102,6 +102,7 @@ class SimUnit {
   State state_ = State::Idle;
   int requests_ = 0;
   int replies_ = 0;
+  int dataReplies_ = 0;
   int restarts_ = 0;
   uint32_t noise_ = 0x9E3779B9u;
   uint64_t requestUs_ = 0;
