@@ -1,6 +1,5 @@
 #include "app/ChannelOps.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace korvel {
@@ -17,8 +16,7 @@ void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
   } else {
     ch.TimeoutTicks = 500;
     ch.GaugeRunning = false;
-    // A gauge with no length would never show an end.
-    ch.Gauge.Max = std::max(blocks, 1);
+    ch.Gauge.Max = blocks;
   }
   ch.Gauge.Progress = 2;
   ch.Gauge.Color = kGaugeBlue;
