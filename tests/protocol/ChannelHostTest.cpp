@@ -136,10 +136,11 @@ TEST_F(ChannelHostTest, SearchOpensOnlyListedPortsUpToTheChannelCount) {
 
 TEST_F(ChannelHostTest, SecondSearchMakesConnectedChannelsIdentifyAgain) {
   Search();
-  app.Channels[0].Busy = true;
+  StartChannelStep(app.Channels[0], 0, 16);
   host->FindDevices();
   EXPECT_FALSE(app.Channels[0].Connected);
   EXPECT_FALSE(app.Channels[0].Busy);
+  EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Failure);
   ui.RunPending();
   EXPECT_TRUE(app.Channels[0].Connected);
   EXPECT_EQ(units[0]->Requests(), 2);
