@@ -8,10 +8,14 @@
 namespace korvel {
 
 void StepMachine::TakeJob(int ch) {
-  jobs_[ch] = shared_ ? shared_ : JobSnapshot::Take(live_);
+  ChannelJob& j = jobs_[ch];
+  j.Shared = shared_ ? shared_ : JobSnapshot::Take(live_);
+  j.View = j.Shared->View();
+  for (ImagePatch& patch : own_) j.View.Own.push_back(std::move(patch));
+  own_.clear();
 }
 
-const JobView& StepMachine::Job(int ch) const { return jobs_[ch] ? jobs_[ch]->View() : live_; }
+const JobView& StepMachine::Job(int ch) const { return jobs_[ch].Shared ? jobs_[ch].View : live_; }
 
 void StepMachine::StartDownload(int ch) {
   TakeJob(ch);

@@ -36,6 +36,7 @@ int OperationDispatch::StartAll(void (StepMachine::*starter)(int)) {
     // channel may have a reply in flight.
     c.RxCount = 0;
     if (hooks_.ClearReceive) hooks_.ClearReceive(ch);
+    if (hooks_.ChannelOwnBytes) steps_.GiveOwn(hooks_.ChannelOwnBytes(ch, started));
     (steps_.*starter)(ch);
     ++started;
   }

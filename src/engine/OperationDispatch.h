@@ -24,6 +24,10 @@ struct DispatchHooks {
   // texts and checks follow the chip selected now, and again once the
   // settings are captured, before the channels take their snapshot.
   std::function<void()> RefreshJob;
+  // What a gang operation gives a channel as its own on top of the shared
+  // job: bytes of its image such as its serial number, so that no two chips
+  // of one run get the same. order counts the channels started before it.
+  std::function<std::vector<ImagePatch>(int channel, int order)> ChannelOwnBytes;
 };
 
 // Every operation the operator starts from the toolbar, the menus and the

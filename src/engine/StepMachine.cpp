@@ -165,9 +165,11 @@ size_t StepMachine::ReadBackSize(const ReadBackWindow& w) {
 
 bool StepMachine::Matches(int ch, const ReadBackWindow& w, bool secondPhase,
                           std::span<const uint8_t> read) {
-  std::span<const uint8_t> image = w.InSecondImage ? Job(ch).SecondImage : Job(ch).MainImage;
   std::vector<uint8_t> expected(w.Length);
-  ImageBytes(image, w.Offset, expected.data(), expected.size());
+  if (w.InSecondImage)
+    ImageBytes(Job(ch).SecondImage, w.Offset, expected.data(), expected.size());
+  else
+    MainBytes(Job(ch), w.Offset, expected.data(), expected.size());
   RowDifferences diff = FirstDifferingRow(expected, read.first(std::min<size_t>(read.size(), w.Length)));
   if (!diff.Differs) return true;
   const VerifyArea area = w.InSecondImage ? VerifyArea::OtpArea

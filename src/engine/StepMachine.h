@@ -49,6 +49,9 @@ class StepMachine {
   // The snapshot the next starters give their channels, so that channels
   // started together share one; nullptr: each starter takes its own.
   void ShareJob(std::shared_ptr<const JobSnapshot> job) { shared_ = std::move(job); }
+  // What the next starter gives its channel on top of the snapshot as its
+  // own (its serial number); the starter takes it, once.
+  void GiveOwn(std::vector<ImagePatch> own) { own_ = std::move(own); }
   // The job the channel runs on (the live job before its first start).
   const JobView& Job(int channel) const;
 
@@ -113,8 +116,15 @@ class StepMachine {
 
   AppState& app_;
   const JobView& live_;
+  // A channel's job: the snapshot it holds on to and its view of it with
+  // what is its own.
+  struct ChannelJob {
+    std::shared_ptr<const JobSnapshot> Shared;
+    JobView View;
+  };
   std::shared_ptr<const JobSnapshot> shared_;
-  std::array<std::shared_ptr<const JobSnapshot>, kChannelCount> jobs_;
+  std::vector<ImagePatch> own_;
+  std::array<ChannelJob, kChannelCount> jobs_;
   WritableImages images_;
   ChannelRequests& send_;
   OperatorPrompts& prompts_;

@@ -94,11 +94,20 @@ TEST_F(OperationDispatchTest, ChannelsStartedTogetherShareOneJobThatLaterStartsL
   app.Flags.ChipSelected = app.Flags.ImageLoaded = app.Flags.Stm32Family = true;
   app.Channels[0].Connected = app.Channels[2].Connected = true;
   image[0] = 0x11;
+  // Each channel's serial number is its own.
+  hooks.ChannelOwnBytes = [](int, int order) {
+    return std::vector<ImagePatch>{{0x10, {uint8_t(0xA0 + order)}}};
+  };
   auto d = Make();
   EXPECT_EQ(d.Auto(), 2);
   const JobView& first = steps.Job(0);
-  EXPECT_EQ(&first, &steps.Job(2));
-  EXPECT_NE(&first, &job);
+  EXPECT_EQ(first.MainImage.data(), steps.Job(2).MainImage.data());
+  EXPECT_NE(first.MainImage.data(), job.MainImage.data());
+  uint8_t serial[2] = {};
+  MainBytes(steps.Job(0), 0x10, &serial[0], 1);
+  MainBytes(steps.Job(2), 0x10, &serial[1], 1);
+  EXPECT_EQ(serial[0], 0xA0);
+  EXPECT_EQ(serial[1], 0xA1);
 
   // Another chip, other bytes, then a start on the channel that came late.
   job.Chip.FlashSizeKB = 256;

@@ -214,6 +214,19 @@ TEST_F(StepMachineTest, VerifyMismatchShowsTheFirstDifferingRowOnly) {
   EXPECT_EQ(prompts.Messages.size(), 1u);
 }
 
+TEST_F(StepMachineTest, AChannelsOwnBytesAreWhatItVerifiesAgainst) {
+  job.Own = {{0x0FFE, {0x12, 0x34, 0x56, 0x78}}};  // across two 4 KB blocks
+  machine->StartVerify(0);
+  auto first = Block(0), second = Block(4096);
+  first[0x0FFE] = 0x12;
+  first[0x0FFF] = 0x34;
+  Reply(0, 0, first);
+  EXPECT_TRUE(prompts.Messages.empty());
+  Reply(0, 0, second);  // still the shared bytes at 0x1000: a difference
+  ASSERT_EQ(prompts.Messages.size(), 1u);
+  EXPECT_EQ(prompts.Messages[0].Text, "Chip 1: Buffer Address 0x08001000 = 0x56, Chip = 0xff");
+}
+
 TEST_F(StepMachineTest, VerifyAcceptsOnlyStatusZero) {
   machine->StartVerify(0);
   Reply(0, 6, Block(0));
