@@ -32,9 +32,9 @@ struct ChannelHandlers {
   // decode (0x20), a line error or a request the link would not take
   // (0xE0). running: the channel has an operation running, which the
   // handler ends as failed. Otherwise the fault is noise on an idle channel
-  // to be reported only; ChannelHost passes at most one such report a
-  // second per channel. Without a handler a running operation ends as
-  // failed.
+  // to be reported only; ChannelHost passes it on only when the channel had
+  // no fault in the last second. Without a handler a running operation ends
+  // as failed.
   std::function<void(int channel, uint8_t code, bool running)> OnFault;
   // Timer2 found every channel identified (the command-line download starts here).
   std::function<void()> OnAllDevicesFound;
