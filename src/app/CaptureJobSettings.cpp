@@ -20,6 +20,18 @@ uint8_t SnModeOf(const MainControls& c) {
 
 std::optional<std::string> CaptureJobSettings(MainControls& c, JobSettings& s,
                                               const CaptureChip& chip) {
+  // Every text field is read before anything is written: a field that is
+  // not a number leaves the settings and the controls exactly as they were.
+  const auto step = ParseInteger(c.GainEdit.Text);
+  if (!step) return NotAnIntegerMessage(c.GainEdit.Text);
+  std::optional<int64_t> value, address;
+  if (c.CheckBoxSN.Checked) {
+    value = ParseInteger(c.SNEdit.Text);
+    if (!value) return NotAnIntegerMessage(c.SNEdit.Text);
+    address = ParseInteger(c.AddrEdit.Text);
+    if (!address) return NotAnIntegerMessage(c.AddrEdit.Text);
+  }
+
   // ModeFlags: the chip bits (2..3) and verify-after (6) belong to others.
   uint8_t mode = s.ModeFlags & ~(kModeHighSpeed | kModeSnStOrder | kModeSnDecimal);
   if (c.RadioGrpSpdF.ItemIndex == 1) mode |= kModeHighSpeed;
@@ -62,13 +74,7 @@ std::optional<std::string> CaptureJobSettings(MainControls& c, JobSettings& s,
 
   s.SnWidth = 4;
   s.SnMode = SnModeOf(c);
-  auto step = ParseInteger(c.GainEdit.Text);
-  if (!step) return NotAnIntegerMessage(c.GainEdit.Text);
   if (c.CheckBoxSN.Checked) {
-    auto value = ParseInteger(c.SNEdit.Text);
-    if (!value) return NotAnIntegerMessage(c.SNEdit.Text);
-    auto address = ParseInteger(c.AddrEdit.Text);
-    if (!address) return NotAnIntegerMessage(c.AddrEdit.Text);
     s.SnStep = static_cast<uint16_t>(*step);
     s.SnValue = static_cast<uint32_t>(*value);
     s.SnAddress = static_cast<uint32_t>(*address);

@@ -20,8 +20,8 @@ struct CaptureChip {
 
 // Reads the job controls into the settings, in the settings' order, with
 // the side effects on the controls. Returns the conversion error of a
-// serial-number field that is not a number; the serial-number values are
-// then left as they were and the operation must not start.
+// serial-number field that is not a number; the settings and the controls
+// are then left as they were and the operation must not start.
 std::optional<std::string> CaptureJobSettings(MainControls& controls, JobSettings& settings,
                                               const CaptureChip& chip);
 

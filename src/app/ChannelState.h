@@ -48,6 +48,9 @@ struct ChannelState {
   uint32_t OkCount = 0;
   uint32_t NgCount = 0;
   bool UpgradePending = false;
+  // An operator dialog about this channel's operation is open: its
+  // watchdog is paused and what arrives for it waits until it closes.
+  bool DialogOpen = false;
   Link* Port = nullptr;
   GaugeState Gauge;
   ChannelOutcome Outcome;

@@ -40,6 +40,8 @@ const ErrorText kErrorTexts[] = {
 
 bool IsSuccess(uint8_t status) { return status == 0 || status == 6; }
 
+constexpr const char* kSuccessText = "操作成功！";
+
 }  // namespace
 
 std::string ChannelErrorText(uint8_t status) {
@@ -51,14 +53,17 @@ std::string ChannelErrorText(uint8_t status) {
 }
 
 void ReportChannelError(AppState& app, OperatorPrompts& prompts, int channel, uint8_t status) {
+  ChannelState& ch = app.Channels[channel];
   // 6 is the unit's acknowledge: a success must not end with a red gauge.
-  FinishChannel(app.Channels[channel], !IsSuccess(status));
   if (IsSuccess(status)) {
-    ChannelInfo(app.Log, channel, "操作成功！");
+    FinishChannel(ch, {ChannelResult::Success, 0, kSuccessText});
+    ChannelInfo(app.Log, channel, kSuccessText);
     prompts.Beep();
     return;
   }
-  ChannelInfo(app.Log, channel, ChannelErrorText(status));
+  std::string text = ChannelErrorText(status);
+  ChannelInfo(app.Log, channel, text);
+  FinishChannel(ch, {ChannelResult::Failure, status, std::move(text)});
 }
 
 }  // namespace korvel

@@ -1,20 +1,22 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/JobView.h"
 #include "engine/TransferSequence.h"
 
 namespace korvel {
 
-// The requests a reply handler sends on a channel. HostRequests builds the
-// packets and queues them on the channel's link; tests record the calls.
+// The requests a reply handler sends on a channel, each built from the job
+// that channel runs on. HostRequests builds the packets and queues them on
+// the channel's link; tests record the calls.
 struct ChannelRequests {
   virtual ~ChannelRequests() = default;
   // A block of a download, a program, a verify or a read.
-  virtual void SendBlock(int channel, const BlockRequest& request) = 0;
+  virtual void SendBlock(int channel, const JobView& job, const BlockRequest& request) = 0;
   // 0x93 with a sub-code, or 0x9B / 0x9D with a sub-code or block index.
-  virtual void SendCommand(int channel, uint8_t command, uint16_t subCode) = 0;
-  virtual void SendOptionBytes(int channel) = 0;
-  virtual void SendSecondImage(int channel, uint8_t subCode) = 0;
+  virtual void SendCommand(int channel, const JobView& job, uint8_t command, uint16_t subCode) = 0;
+  virtual void SendOptionBytes(int channel, const JobView& job) = 0;
+  virtual void SendSecondImage(int channel, const JobView& job, uint8_t subCode) = 0;
   virtual void SendRestart(int channel) = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionReadBack.h"
 #include "serial/ConnectionSettings.h"
+#include "target/ChecksumReport.h"
 #include "target/Checksums.h"
 #include "target/ChipSelect.h"
 #include "target/ChipSeries.h"
@@ -28,19 +29,23 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
   explicitPorts_ = options.ExplicitPorts.has_value();
   if (options.ExplicitPorts) channels_->UseExplicitPorts(*options.ExplicitPorts);
 
-  requests_ = std::make_unique<HostRequests>(*channels_, job_, random_);
+  requests_ = std::make_unique<HostRequests>(*channels_, random_);
 
   StepHooks steps;
   steps.OptionBytesRead = [this](int, std::span<const uint8_t> bytes) {
     if (ReplaceWithReadBack(Options, Chip, App.Flags.Stm32Family, bytes))
       ShowOptionLines(App.Log, Options, Chip, App.Flags.Stm32Family);
   };
+  // What was read is the image now: its check values are the ones the next
+  // download carries.
   steps.MainFlashRead = [this] {
     Buffers.LoadLow = Chip.FlashBase;
     Buffers.LoadHigh = Chip.FlashEnd;
+    ReportChecksums(*images_);
     if (Window.Views.FlashViewChanged) Window.Views.FlashViewChanged();
   };
   steps.DataMemoryRead = [this] {
+    UpdateDataChecksums(*images_);
     if (Window.Views.DataViewChanged) Window.Views.DataViewChanged();
   };
   steps.OtpChecksum = [](std::span<const uint8_t> otp) {
@@ -60,7 +65,7 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
   ops.FocusToolbar = [this] {
     if (Window.FocusToolbar) Window.FocusToolbar();
   };
-  ops.JobReady = [this] { RefreshJob(); };
+  ops.RefreshJob = [this] { RefreshJob(); };
   dispatch_ = std::make_unique<OperationDispatch>(App, job_, *steps_, prompts_, std::move(ops));
 
   // The window sets its view hooks after the host exists: look them up late.
@@ -84,7 +89,12 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
       if (logFiles_) logFiles_->PeriodicSave();
     });
   };
-  h.OnFrameError = [this](int ch, uint8_t code) { ReportChannelError(App, prompts_, ch, code); };
+  h.OnFault = [this](int ch, uint8_t code, bool running) {
+    if (running)
+      ReportChannelError(App, prompts_, ch, code);
+    else
+      ChannelInfo(App.Log, ch, ChannelErrorText(code));
+  };
   h.OnAllDevicesFound = [this] { OnAllDevicesFound(); };
 }
 

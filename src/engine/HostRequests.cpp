@@ -16,20 +16,20 @@ void HostRequests::Send(int channel, const std::vector<uint8_t>& packet) {
   host_.SendBuiltPacket(channel, packet.size() - kPacketHeaderSize - 2);
 }
 
-void HostRequests::SendBlock(int channel, const BlockRequest& request) {
-  Send(channel, BlockRequestPacket(job_, MakeTransferJob(job_), request, random_));
+void HostRequests::SendBlock(int channel, const JobView& job, const BlockRequest& request) {
+  Send(channel, BlockRequestPacket(job, MakeTransferJob(job), request, random_));
 }
 
-void HostRequests::SendCommand(int channel, uint8_t command, uint16_t subCode) {
-  Send(channel, CommandPacket(job_, command, subCode, random_.RequestByte()));
+void HostRequests::SendCommand(int channel, const JobView& job, uint8_t command, uint16_t subCode) {
+  Send(channel, CommandPacket(job, command, subCode, random_.RequestByte()));
 }
 
-void HostRequests::SendOptionBytes(int channel) {
-  Send(channel, OptionBytesPacket(job_, random_.RequestByte()));
+void HostRequests::SendOptionBytes(int channel, const JobView& job) {
+  Send(channel, OptionBytesPacket(job, random_.RequestByte()));
 }
 
-void HostRequests::SendSecondImage(int channel, uint8_t subCode) {
-  Send(channel, SecondImagePacket(job_, subCode, random_.RequestByte()));
+void HostRequests::SendSecondImage(int channel, const JobView& job, uint8_t subCode) {
+  Send(channel, SecondImagePacket(job, subCode, random_.RequestByte()));
 }
 
 void HostRequests::SendRestart(int channel) { host_.SendRestart(channel); }

@@ -10,20 +10,18 @@ class ChannelHost;
 // The requests of the step machine as packets on the channels' links.
 class HostRequests : public ChannelRequests {
  public:
-  HostRequests(ChannelHost& host, const JobView& job, RandomSource& random)
-      : host_(host), job_(job), random_(random) {}
+  HostRequests(ChannelHost& host, RandomSource& random) : host_(host), random_(random) {}
 
-  void SendBlock(int channel, const BlockRequest& request) override;
-  void SendCommand(int channel, uint8_t command, uint16_t subCode) override;
-  void SendOptionBytes(int channel) override;
-  void SendSecondImage(int channel, uint8_t subCode) override;
+  void SendBlock(int channel, const JobView& job, const BlockRequest& request) override;
+  void SendCommand(int channel, const JobView& job, uint8_t command, uint16_t subCode) override;
+  void SendOptionBytes(int channel, const JobView& job) override;
+  void SendSecondImage(int channel, const JobView& job, uint8_t subCode) override;
   void SendRestart(int channel) override;
 
  private:
   void Send(int channel, const std::vector<uint8_t>& packet);
 
   ChannelHost& host_;
-  const JobView& job_;
   RandomSource& random_;
 };
 

@@ -27,4 +27,13 @@ void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, s
   std::fill(out + copied, out + length, uint8_t{0xFF});
 }
 
+void MainBytes(const JobView& job, uint64_t offset, uint8_t* out, size_t length) {
+  ImageBytes(job.MainImage, offset, out, length);
+  for (const ImagePatch& patch : job.Own)
+    for (size_t i = 0; i < patch.Bytes.size(); ++i) {
+      const uint64_t at = uint64_t{patch.Offset} + i;
+      if (at >= offset && at < offset + length) out[at - offset] = patch.Bytes[i];
+    }
+}
+
 }  // namespace korvel

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/JobSettings.h"
 #include "optionbytes/OptionDefaults.h"
@@ -19,6 +20,13 @@ struct JobCheckValues {
   uint16_t OptCrc = 0;
 };
 
+// Bytes laid over the main image at an image offset.
+struct ImagePatch {
+  uint32_t Offset = 0;
+  std::vector<uint8_t> Bytes;
+  bool operator==(const ImagePatch&) const = default;
+};
+
 // Everything the job blocks and requests read of the job. The spans are
 // views into buffers owned elsewhere and must outlive the call; a span that
 // is shorter than what a request carries is padded (see ImageBytes).
@@ -33,6 +41,9 @@ struct JobView {
   std::span<const uint8_t> SecondImage;   // the data-memory buffer of OTP areas
   std::string ChipName;                   // as the chip name field shows it
   std::string ProductName;
+  // What is one channel's own in a job shared by several (its serial
+  // number): these bytes replace the main image's where they lie.
+  std::vector<ImagePatch> Own;
 };
 
 // Which family default table rides in the job header and in chip commands.
@@ -47,5 +58,9 @@ uint32_t ImageOffsetOf(const JobView& job, uint32_t address);
 // the image read as 0xFF, the erased state of flash, so a request for a
 // block at the edge of the buffer never reads outside it.
 void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, size_t length);
+
+// The same for the job's main image with the job's own bytes laid over it:
+// what a channel programs and compares with.
+void MainBytes(const JobView& job, uint64_t offset, uint8_t* out, size_t length);
 
 }  // namespace korvel

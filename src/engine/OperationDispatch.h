@@ -19,14 +19,21 @@ struct DispatchHooks {
   std::function<void()> FocusToolbar;
   // Drops what a channel's receive path holds before a new operation.
   std::function<void(int channel)> ClearReceive;
-  // The settings are captured and the checks passed: the job the requests
-  // carry is taken now, before the first channel starts.
-  std::function<void()> JobReady;
+  // Brings the live job view up to date with the chip, settings and
+  // buffers as they are now: at the start of every operation, so that its
+  // texts and checks follow the chip selected now, and again once the
+  // settings are captured, before the channels take their snapshot.
+  std::function<void()> RefreshJob;
+  // What a gang operation gives a channel as its own on top of the shared
+  // job: bytes of its image such as its serial number, so that no two chips
+  // of one run get the same. order counts the channels started before it.
+  std::function<std::vector<ImagePatch>(int channel, int order)> ChannelOwnBytes;
 };
 
 // Every operation the operator starts from the toolbar, the menus and the
 // keys: capture, preconditions with their messages, then the channel
-// starters. Gang operations return the number of channels started.
+// starters. The channels one operation starts share one snapshot of the
+// job. Gang operations return the number of channels started.
 class OperationDispatch {
  public:
   OperationDispatch(AppState& app, const JobView& job, StepMachine& steps, OperatorPrompts& prompts,
@@ -51,6 +58,7 @@ class OperationDispatch {
   bool ReadChipChecksum();
 
  private:
+  void Refresh();
   bool Capture();
   bool Require(bool condition, const char* message);
   int StartAll(void (StepMachine::*starter)(int));

@@ -34,7 +34,7 @@ void PutBytes(Packet& p, size_t at, std::span<const uint8_t> bytes, size_t width
 
 Packet ImageBlock(const JobView& job, uint8_t command, uint16_t parameter, uint64_t offset) {
   Packet p = Begin(command, parameter, job.Chip, kDataBlockSize);
-  ImageBytes(job.MainImage, offset, p.data() + kPacketHeaderSize, kDataBlockSize);
+  MainBytes(job, offset, p.data() + kPacketHeaderSize, kDataBlockSize);
   return Seal(std::move(p));
 }
 
@@ -68,7 +68,7 @@ Packet ProgramBlockPacket(const JobView& job, uint8_t command, uint16_t block, u
                           uint8_t randomByte) {
   Packet p = Begin(command, block, job.Chip, 64 + kDataBlockSize);
   PutConfig(p, job, randomByte);
-  ImageBytes(job.MainImage, uint64_t{base} + block * 1024ull, p.data() + 72, kDataBlockSize);
+  MainBytes(job, uint64_t{base} + block * 1024ull, p.data() + 72, kDataBlockSize);
   return Seal(std::move(p));
 }
 

@@ -8,23 +8,26 @@
 #include "engine/ProductionCounters.h"
 #include "engine/RequestPackets.h"
 #include "engine/VerifyCompare.h"
+#include "protocol/FrameCodec.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr size_t kDataOffset = 8;
+// What a block of a flash or EEPROM read-back carries.
+constexpr size_t kReadBackBlock = 4096;
+constexpr size_t kChecksumWords = 4;
+constexpr size_t kUniqueIdSize = 12;
+constexpr const char* kNotBlankText = "芯片不为空！";
+constexpr const char* kProgrammingSuccess = "Programming Success!";
 
-std::span<const uint8_t> DataOf(std::span<const uint8_t> packet) {
-  return packet.size() > kDataOffset ? packet.subspan(kDataOffset) : std::span<const uint8_t>{};
-}
 
 }  // namespace
 
-StepMachine::StepMachine(AppState& app, const JobView& job, WritableImages images,
+StepMachine::StepMachine(AppState& app, const JobView& live, WritableImages images,
                          ChannelRequests& requests, OperatorPrompts& prompts, StepHooks hooks)
     : app_(app),
-      job_(job),
+      live_(live),
       images_(images),
       send_(requests),
       prompts_(prompts),
@@ -42,29 +45,30 @@ void StepMachine::Fail(int ch, uint8_t status) { ReportChannelError(app_, prompt
 // writes "操作成功！" with a beep.
 void StepMachine::EndSuccess(int ch) { ReportChannelError(app_, prompts_, ch, 0); }
 
-void StepMachine::AutoCompletion(int ch) {
+void StepMachine::AutoCompletion(int ch, const char* lastText) {
   if (hooks_.AdvanceSerial) hooks_.AdvanceSerial();
   CountOnlineChip(app_);
-  FinishChannel(app_.Channels[ch], false);
+  FinishChannel(app_.Channels[ch], {ChannelResult::Success, 0, lastText});
   app_.Controls.Changed();
 }
 
 // ---- dispatch ---------------------------------------------------------------
 
 void StepMachine::OnReply(int ch, uint8_t status, std::span<const uint8_t> packet) {
+  const std::span<const uint8_t> data = ReplyData(packet);
   switch (app_.Channels[ch].Step) {
     case kStepDownload: return OnDownload(ch, status);
     case kStepErase: return OnErase(ch, status);
     case kStepBlankCheck: return OnBlankCheck(ch, status);
     case kStepProgram: return OnProgram(ch, status);
-    case kStepVerify: return OnVerify(ch, status, packet);
-    case kStepRead: return OnRead(ch, status, packet);
-    case kStepChecksum: return OnChecksum(ch, status, packet);
+    case kStepVerify: return OnVerify(ch, status, data);
+    case kStepRead: return OnRead(ch, status, data);
+    case kStepChecksum: return OnChecksum(ch, status, data);
     case kStepWriteOptions: return OnWriteOptions(ch, status);
-    case kStepReadOptions: return OnReadOptions(ch, status, packet);
-    case kStepUniqueId: return OnUniqueId(ch, status, packet);
+    case kStepReadOptions: return OnReadOptions(ch, status, data);
+    case kStepUniqueId: return OnUniqueId(ch, status, data);
     case kStepWriteOtp: return OnWriteOtp(ch, status);
-    case kStepVerifyOtp: return OnVerifyOtp(ch, status, packet);
+    case kStepVerifyOtp: return OnVerifyOtp(ch, status, data);
     default:
       // A reply nobody waits for.
       app_.Channels[ch].Busy = false;
@@ -77,14 +81,14 @@ void StepMachine::OnReply(int ch, uint8_t status, std::span<const uint8_t> packe
 void StepMachine::OnDownload(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   TransferStep r = AdvanceDownload(t, c);
   if (!r.Done) {
     Info(ch, r.Messages);
-    return send_.SendBlock(ch, NextDownloadRequest(t, c));
+    return send_.SendBlock(ch, Job(ch), NextDownloadRequest(t, c));
   }
-  FinishChannel(c, false);
   Info(ch, r.Messages);
+  FinishChannel(c, {ChannelResult::Success, 0, r.Messages.empty() ? std::string() : r.Messages.back()});
   ++app_.Flags.DownloadsDone;
   send_.SendRestart(ch);
 }
@@ -96,8 +100,8 @@ void StepMachine::ProgramNext(int ch) {
   if (!c.AutoChain) return EndSuccess(ch);
   Info(ch, "开始芯片编程...");
   c.Step = kStepProgram;
-  StartChannelStep(c, 0, FlashBlocks());
-  send_.SendBlock(ch, NextProgramRequest(Transfer(), c));
+  StartChannelStep(c, 0, FlashBlocks(ch));
+  send_.SendBlock(ch, Job(ch), NextProgramRequest(Transfer(ch), c));
 }
 
 void StepMachine::OnErase(int ch, uint8_t status) {
@@ -113,18 +117,19 @@ void StepMachine::OnBlankCheck(int ch, uint8_t status) {
     return ProgramNext(ch);
   }
   if (status == 21) {
-    Info(ch, "芯片不为空！");
-    if (!c.AutoChain) return FinishChannel(c, true);
+    Info(ch, kNotBlankText);
+    // A blank check of its own only reports: red, without an error line.
+    if (!c.AutoChain) return FinishChannel(c, {ChannelResult::Failure, status, kNotBlankText});
     Info(ch, "芯片擦除......");
     c.Step = kStepErase;
-    StartChannelStep(c, 3000, FlashBlocks());
-    return send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+    StartChannelStep(c, 3000, FlashBlocks(ch));
+    return send_.SendCommand(ch, Job(ch), kCmdChipOperation, kSubErase);
   }
   if ((status == 19 || status == 16 || status == 90) && c.AutoChain) {
     Info(ch, "芯片已保护，擦除芯片...");
     c.Step = kStepErase;
-    StartChannelStep(c, 500, FlashBlocks());
-    return send_.SendCommand(ch, kCmdChipOperation, kSubErase);
+    StartChannelStep(c, 500, FlashBlocks(ch));
+    return send_.SendCommand(ch, Job(ch), kCmdChipOperation, kSubErase);
   }
   Fail(ch, status);
 }
@@ -134,10 +139,10 @@ void StepMachine::OnBlankCheck(int ch, uint8_t status) {
 void StepMachine::OnProgram(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   TransferStep r = AdvanceProgram(t, c);
   Info(ch, r.Messages);
-  if (!r.Done) return send_.SendBlock(ch, NextProgramRequest(t, c));
+  if (!r.Done) return send_.SendBlock(ch, Job(ch), NextProgramRequest(t, c));
   if (!c.AutoChain) return EndSuccess(ch);
   StartVerification(ch);
 }
@@ -146,52 +151,70 @@ void StepMachine::StartVerification(int ch) {
   ChannelState& c = app_.Channels[ch];
   Info(ch, "开始Flash数据校验......");
   c.Step = kStepVerify;
-  StartChannelStep(c, 0, FlashBlocks());
-  send_.SendBlock(ch, NextReadBackRequest(Transfer(), c));
+  StartChannelStep(c, 0, FlashBlocks(ch));
+  send_.SendBlock(ch, Job(ch), NextReadBackRequest(Transfer(ch), c));
 }
 
 // ---- verify -----------------------------------------------------------------
 
-bool StepMachine::Matches(const ReadBackWindow& w, bool secondPhase, std::span<const uint8_t> read) {
-  std::span<const uint8_t> image = w.InSecondImage ? job_.SecondImage : job_.MainImage;
+size_t StepMachine::ReadBackSize(const ReadBackWindow& w) {
+  // An OTP area comes back whole; everything else in 4 KB blocks, even
+  // where less than that is compared or kept.
+  return w.InSecondImage ? w.Length : kReadBackBlock;
+}
+
+bool StepMachine::Matches(int ch, const ReadBackWindow& w, bool secondPhase,
+                          std::span<const uint8_t> read) {
   std::vector<uint8_t> expected(w.Length);
-  ImageBytes(image, w.Offset, expected.data(), expected.size());
+  if (w.InSecondImage)
+    ImageBytes(Job(ch).SecondImage, w.Offset, expected.data(), expected.size());
+  else
+    MainBytes(Job(ch), w.Offset, expected.data(), expected.size());
   RowDifferences diff = FirstDifferingRow(expected, read.first(std::min<size_t>(read.size(), w.Length)));
   if (!diff.Differs) return true;
   const VerifyArea area = w.InSecondImage ? VerifyArea::OtpArea
                           : secondPhase   ? VerifyArea::DataEeprom
                                           : VerifyArea::MainFlash;
   // One dialog per differing byte of the first differing row; Abort stops
-  // the dialogs. Either way the verification fails.
+  // the dialogs. Either way the verification fails. While the operator
+  // reads them the channel's watchdog waits and its link's bytes are kept
+  // for later, so the channel ends once, here, after the dialogs.
+  ChannelState& c = app_.Channels[ch];
+  c.DialogOpen = true;
   for (const ByteDifference& d : diff.Bytes) {
-    auto text = VerifyMismatchText(area, w.DisplayBase + d.Index, d.Expected, d.Read);
+    auto text = VerifyMismatchText(ch, area, w.DisplayBase + d.Index, d.Expected, d.Read);
     if (prompts_.Message(PromptKind::Error, text, {PromptButton::Yes, PromptButton::Abort}) !=
         PromptButton::Yes)
       break;
   }
+  c.DialogOpen = false;
   return false;
 }
 
-void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
-  if (!Matches(CurrentReadBackWindow(t, c), c.SubPhase != kPhaseFirst, DataOf(packet))) return Fail(ch, kStatusVerifyMismatch);
+  const TransferJob t = Transfer(ch);
+  const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
+  if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   TransferStep r = AdvanceVerify(t, c);
   Info(ch, r.Messages);
-  if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
+  if (!r.Done) return send_.SendBlock(ch, Job(ch), NextReadBackRequest(t, c));
   if (t.FamilyCode == 0xB8) {
     if (!c.AutoChain) return EndSuccess(ch);
-    return AutoCompletion(ch);
+    return AutoCompletion(ch, "自动编程操作成功！");
   }
   VerifyChainEnd(ch);
 }
 
-void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
-  if (!Matches(CurrentReadBackWindow(t, c), c.SubPhase != kPhaseFirst, DataOf(packet))) return Fail(ch, kStatusVerifyMismatch);
+  const TransferJob t = Transfer(ch);
+  const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
+  if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   Info(ch, AdvanceVerify(t, c).Messages);
   VerifyChainEnd(ch);
 }
@@ -199,11 +222,11 @@ void StepMachine::OnVerifyOtp(int ch, uint8_t status, std::span<const uint8_t> p
 void StepMachine::VerifyChainEnd(int ch) {
   ChannelState& c = app_.Channels[ch];
   if (!c.AutoChain) return EndSuccess(ch);
-  if (job_.Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch);
+  if (Job(ch).Settings.OptionFlags & kOptionSkipOptionBytes) return AutoCompletion(ch, "");
   Info(ch, "写Option Byte......");
   c.Step = kStepWriteOptions;
   StartChannelStep(c, 500, 0);
-  send_.SendOptionBytes(ch);
+  send_.SendOptionBytes(ch, Job(ch));
 }
 
 // ---- option bytes, read, checksum, ID, OTP ----------------------------------
@@ -212,17 +235,17 @@ void StepMachine::OnWriteOptions(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   Info(ch, "写Option Byte操作成功！");
   if (!app_.Channels[ch].AutoChain) return EndSuccess(ch);
-  Info(ch, "Programming Success!");
-  AutoCompletion(ch);
+  Info(ch, kProgrammingSuccess);
+  AutoCompletion(ch, kProgrammingSuccess);
 }
 
-void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
   ChannelState& c = app_.Channels[ch];
-  const TransferJob t = Transfer();
+  const TransferJob t = Transfer(ch);
   const ReadBackWindow w = CurrentReadBackWindow(t, c);
+  if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
   std::span<uint8_t> dst = w.InSecondImage ? images_.Second : images_.Main;
-  std::span<const uint8_t> data = DataOf(packet);
   if (w.Offset < dst.size()) {
     size_t n = std::min({size_t{w.Length}, data.size(), dst.size() - w.Offset});
     std::copy_n(data.begin(), n, dst.begin() + w.Offset);
@@ -232,10 +255,10 @@ void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet
   Info(ch, r.Messages);
   const bool mainComplete = phase == kPhaseFirst && (r.Done || c.SubPhase != kPhaseFirst);
   if (mainComplete && hooks_.MainFlashRead) hooks_.MainFlashRead();
-  if (!r.Done) return send_.SendBlock(ch, NextReadBackRequest(t, c));
+  if (!r.Done) return send_.SendBlock(ch, Job(ch), NextReadBackRequest(t, c));
   if (phase != kPhaseFirst && t.SecondIsOtp && hooks_.OtpChecksum) {
     char buf[64];
-    auto otp = job_.SecondImage.first(std::min<size_t>(t.SecondSize, job_.SecondImage.size()));
+    auto otp = images_.Second.first(std::min<size_t>(t.SecondSize, images_.Second.size()));
     std::snprintf(buf, sizeof buf, "OTP Data CheckSum  = 0x%04x", unsigned(hooks_.OtpChecksum(otp)));
     Info(ch, buf);
   }
@@ -243,31 +266,31 @@ void StepMachine::OnRead(int ch, uint8_t status, std::span<const uint8_t> packet
   if (phase != kPhaseFirst && hooks_.DataMemoryRead) hooks_.DataMemoryRead();
 }
 
-void StepMachine::OnChecksum(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnChecksum(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
-  if (packet.size() < 12) return Fail(ch, 0x20);
+  if (data.size() < kChecksumWords) return Fail(ch, kStatusFraming);
   char buf[96];
-  std::snprintf(buf, sizeof buf, "读取芯片校验和 : 0x%04x,0x%04x", unsigned(packet[8] | packet[9] << 8),
-                unsigned(packet[10] | packet[11] << 8));
+  std::snprintf(buf, sizeof buf, "读取芯片校验和 : 0x%04x,0x%04x", unsigned(data[0] | data[1] << 8),
+                unsigned(data[2] | data[3] << 8));
   Info(ch, buf);
   EndSuccess(ch);
 }
 
-void StepMachine::OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnReadOptions(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (!Ok(status)) return Fail(ch, status);
+  const size_t count = Job(ch).Chip.FamilyCode >= 224 ? 15 : 128;
+  if (data.size() != count) return Fail(ch, kStatusFraming);
   EndSuccess(ch);
-  const size_t count = job_.Chip.FamilyCode >= 224 ? 15 : 128;
-  if (packet.size() < kDataOffset + count) return;
-  if (hooks_.OptionBytesRead) hooks_.OptionBytesRead(ch, packet.subspan(kDataOffset, count));
+  if (hooks_.OptionBytesRead) hooks_.OptionBytesRead(ch, data);
 }
 
-void StepMachine::OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> packet) {
+void StepMachine::OnUniqueId(int ch, uint8_t status, std::span<const uint8_t> data) {
   if (status != 0) return Fail(ch, status);
-  if (packet.size() < kDataOffset + 12) return Fail(ch, 0x20);
+  if (data.size() != kUniqueIdSize) return Fail(ch, kStatusFraming);
   std::string id;
-  for (size_t i = 0; i < 12; ++i) {
+  for (uint8_t b : data) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "%02x ", packet[kDataOffset + i]);
+    std::snprintf(buf, sizeof buf, "%02x ", b);
     id += buf;
   }
   Info(ch, "UID=" + id);

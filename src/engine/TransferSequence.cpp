@@ -125,11 +125,11 @@ TransferStep AdvanceProgram(const TransferJob& job, ChannelState& ch) {
     r.Messages.push_back("编程操作成功！");
     return r;
   }
-  // The whole OTP image goes in one request; data EEPROM goes one request
-  // per started kilobyte, so every byte of a memory that ends inside a
-  // kilobyte is covered by the block that starts there.
+  // The whole OTP image goes in one request; a data EEPROM in 4 KB blocks
+  // like the main flash. BlockCount counts started kilobytes, so a memory
+  // that ends inside a kilobyte is covered by the block that holds its end.
   if (!(job.Stm32 && job.SecondIsOtp)) {
-    ch.BlockIndex = static_cast<uint16_t>(ch.BlockIndex + 1);
+    ch.BlockIndex = static_cast<uint16_t>(ch.BlockIndex + 4);
     SetGauge(ch, ch.BlockIndex + 2);
     if (ch.BlockIndex < ch.BlockCount) return r;
   }
@@ -165,11 +165,13 @@ ReadBackWindow CurrentReadBackWindow(const TransferJob& job, const ChannelState&
 
 namespace {
 
-// After a second-memory read-back reply: true when the memory is complete.
+// After a second-memory read-back reply: true when the memory is complete,
+// that is when the blocks so far reach its last byte (a memory that ends
+// inside a kilobyte has that part read too).
 bool SecondReadBackComplete(const TransferJob& job, ChannelState& ch) {
   if (job.SecondIsOtp) return true;
   ch.BlockIndex = static_cast<uint16_t>(ch.BlockIndex + 4);
-  return ch.BlockIndex >= SecondBlocksDown(job);
+  return uint32_t{ch.BlockIndex} * 1024u >= job.SecondSize;
 }
 
 }  // namespace
@@ -192,7 +194,8 @@ TransferStep AdvanceVerify(const TransferJob& job, ChannelState& ch) {
       if (!quiet) r.Messages.push_back("Flash数据校验成功！");
       r.Done = false;
       ch.SubPhase = kPhaseSecond;
-      ch.Gauge.Max = SecondBlocksDown(job);
+      // A memory under 1 KB still gets a gauge that can fill.
+      ch.Gauge.Max = std::max<int>(SecondBlocksDown(job), 1);
       ch.Gauge.Progress = 3;
       if (!quiet) r.Messages.push_back("开始EEP数据校验......");
       return r;

@@ -56,8 +56,8 @@ struct TransferStep {
 // Block counts the starters arm the channel with.
 uint16_t DownloadBlockCount(const TransferJob& job);
 uint16_t MainBlockCount(const TransferJob& job);
-// Second memory in 1 KB units, rounded up (programming) or down (the menu
-// reads and writes of the second memory, and the end of a read-back).
+// Second memory in 1 KB units, rounded up (programming) or down (the gauge
+// of the menu reads and writes of the second memory).
 uint16_t SecondBlocksUp(const TransferJob& job);
 uint16_t SecondBlocksDown(const TransferJob& job);
 

@@ -24,14 +24,15 @@ RowDifferences FirstDifferingRow(std::span<const uint8_t> expected, std::span<co
   return r;
 }
 
-std::string VerifyMismatchText(VerifyArea area, uint32_t address, uint8_t expected, uint8_t read) {
-  const char* format = "Chip 1: Buffer Address 0x%.8x = 0x%.2x, Chip = 0x%.2x";
+std::string VerifyMismatchText(int channel, VerifyArea area, uint32_t address, uint8_t expected,
+                               uint8_t read) {
+  const char* format = "Chip %d: Buffer Address 0x%.8x = 0x%.2x, Chip = 0x%.2x";
   if (area == VerifyArea::DataEeprom)
-    format = "Chip 1:Buffer Address 0x%.8x = 0x%.2x, Chip = 0x%.2x";
+    format = "Chip %d:Buffer Address 0x%.8x = 0x%.2x, Chip = 0x%.2x";
   else if (area == VerifyArea::OtpArea)
-    format = "Chip 1: OTP Buffer Address 0x%.8x = 0x%.2x, Chip = 0x%.2x";
+    format = "Chip %d: OTP Buffer Address 0x%.8x = 0x%.2x, Chip = 0x%.2x";
   char buf[96];
-  std::snprintf(buf, sizeof buf, format, address, expected, read);
+  std::snprintf(buf, sizeof buf, format, channel + 1, address, expected, read);
   return buf;
 }
 

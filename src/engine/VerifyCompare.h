@@ -25,8 +25,10 @@ RowDifferences FirstDifferingRow(std::span<const uint8_t> expected, std::span<co
 // Which memory a mismatch dialog names.
 enum class VerifyArea { MainFlash, DataEeprom, OtpArea };
 
-// The text of the mismatch dialog; it names "Chip 1" on every channel.
-std::string VerifyMismatchText(VerifyArea area, uint32_t address, uint8_t expected, uint8_t read);
+// The text of the mismatch dialog; it names the chip of the channel (index
+// 0..9) that found the difference, "Chip 1" .. "Chip 10".
+std::string VerifyMismatchText(int channel, VerifyArea area, uint32_t address, uint8_t expected,
+                               uint8_t read);
 
 // The verify mismatch status.
 inline constexpr uint8_t kStatusVerifyMismatch = 0x31;

@@ -8,6 +8,12 @@
 
 namespace korvel {
 
+namespace {
+constexpr const char* kTimeoutText = "操作超时！";
+// Idle noise is reported at most once in this many Timer1 ticks (1 s).
+constexpr uint64_t kNoiseReportTicks = 100;
+}  // namespace
+
 ChannelHost::ChannelHost(AppState& app, LinkFactory factory, PortEnumerator* enumerator)
     : app_(app), enumerator_(enumerator) {
   if (!enumerator_) {
@@ -59,15 +65,45 @@ void ChannelHost::CloseAllPorts() {
     if (link) link->ClosePort();
 }
 
+void ChannelHost::Fault(int c, uint8_t code) {
+  ChannelState& ch = app_.Channels[c];
+  const bool quiet = lastNoise_[c] && ticks_ - *lastNoise_[c] < kNoiseReportTicks;
+  if (ch.Busy) {
+    lastNoise_[c] = ticks_;
+    if (Handlers.OnFault)
+      Handlers.OnFault(c, code, true);
+    else
+      FinishChannel(ch, {ChannelResult::Failure, code, {}});
+    return;
+  }
+  // Noise on an idle line can come by the thousand: one line a second,
+  // counting the one that ended the operation, says enough, and the last
+  // operation's result stays as it was.
+  if (quiet) return;
+  lastNoise_[c] = ticks_;
+  if (Handlers.OnFault) Handlers.OnFault(c, code, false);
+}
+
+bool ChannelHost::Queue(int c, const uint8_t* data, size_t length) {
+  if (links_[c]->SendData(data, length)) return true;
+  // The request is lost: the operation waiting for its reply ends now
+  // rather than at the watchdog.
+  if (app_.Channels[c].Busy) Fault(c, kStatusSerialError);
+  return false;
+}
+
 bool ChannelHost::SendPacket(int channel, size_t packetLength) {
   Buffers& b = *buffers_[channel];
   const size_t n = EncodeFrame(std::span<const uint8_t>(b.Packet.data(), packetLength), b.Encoded);
-  if (n == 0) return false;
-  return links_[channel]->SendData(b.Encoded.data(), n);
+  if (n == 0) {
+    if (app_.Channels[channel].Busy) Fault(channel, kStatusFraming);
+    return false;
+  }
+  return Queue(channel, b.Encoded.data(), n);
 }
 
 bool ChannelHost::SendWakeUp(int channel) {
-  return links_[channel]->SendData(kWakeUpFrame.data(), kWakeUpFrame.size());
+  return Queue(channel, kWakeUpFrame.data(), kWakeUpFrame.size());
 }
 
 bool ChannelHost::SendRestart(int channel) {
@@ -87,19 +123,26 @@ bool ChannelHost::SendRequest(int channel, uint8_t command, uint16_t parameter, 
 
 bool ChannelHost::SendBuiltPacket(int channel, size_t dataLength) {
   const size_t n = FinishPacket(buffers_[channel]->Packet, dataLength);
-  return n != 0 && SendPacket(channel, n);
+  if (n == 0) {
+    if (app_.Channels[channel].Busy) Fault(channel, kStatusFraming);
+    return false;
+  }
+  return SendPacket(channel, n);
 }
 
 void ChannelHost::OnTimer1Tick() {
+  ++ticks_;
   for (int c = 0; c < kChannelCount; ++c) {
     ChannelState& ch = app_.Channels[c];
-    if (!ch.Busy) continue;
+    // The operator is answering a dialog about this channel: its watchdog
+    // waits with it.
+    if (!ch.Busy || ch.DialogOpen) continue;
     if (ch.GaugeRunning && ch.Gauge.Progress < ch.Gauge.Max) ++ch.Gauge.Progress;
     // A watchdog already at 0 counts as run out rather than wrapping round.
     if (ch.TimeoutTicks > 0) --ch.TimeoutTicks;
     if (ch.TimeoutTicks == 0) {
-      ChannelInfo(app_.Log, c, "操作超时！");
-      FinishChannel(ch, true);
+      ChannelInfo(app_.Log, c, kTimeoutText);
+      FinishChannel(ch, {ChannelResult::Timeout, 0, kTimeoutText});
     }
   }
 }

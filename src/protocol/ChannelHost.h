@@ -1,8 +1,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,10 +28,14 @@ struct ChannelHandlers {
   // A packet starting 0xFD, on any channel; its 8-bit sum check belongs to
   // the progress display. Step is left alone.
   std::function<void(int channel, std::span<const uint8_t> packet)> OnProgress;
-  // A frame of a connected channel that does not decode (code 0x20); the
-  // error path reports it and ends the operation. Without a handler the
-  // operation ends as failed.
-  std::function<void(int channel, uint8_t code)> OnFrameError;
+  // A fault of a connected channel's frames or link: a frame that does not
+  // decode (0x20), a line error or a request the link would not take
+  // (0xE0). running: the channel has an operation running, which the
+  // handler ends as failed. Otherwise the fault is noise on an idle channel
+  // to be reported only; ChannelHost passes it on only when the channel had
+  // no fault in the last second. Without a handler a running operation ends
+  // as failed.
+  std::function<void(int channel, uint8_t code, bool running)> OnFault;
   // Timer2 found every channel identified (the command-line download starts here).
   std::function<void()> OnAllDevicesFound;
 };
@@ -93,6 +99,8 @@ class ChannelHost {
   int SearchSettleMs = 50;
 
   // The link handlers; public so that tests can drive them without a link.
+  // While the channel's DialogOpen is set, what arrives for it waits and is
+  // handled, in order, once the dialog has closed.
   void ReceiveData(int channel, const uint8_t* data, size_t length);
   void ReceiveError(int channel, uint32_t eventMask);
   void RequestHangup(int channel);
@@ -105,7 +113,19 @@ class ChannelHost {
     std::array<uint8_t, kReceiveBufferSize> Accumulated{};
   };
 
+  // Bytes or a line error that arrived while the channel's dialog was open.
+  struct HeldEvent {
+    bool LineError = false;
+    std::vector<uint8_t> Bytes;
+  };
+
   void ApplySettings(const ConnectionSettings& s);
+  void Accept(int channel, const uint8_t* data, size_t length);
+  void LineError(int channel);
+  void Hold(int channel, HeldEvent event);
+  void DrainHeld(int channel);
+  void Fault(int channel, uint8_t code);
+  bool Queue(int channel, const uint8_t* data, size_t length);
   size_t ConsumeFrames(int channel, size_t fill);
   void HandleFrame(int channel, size_t frameLength);
   void Identify(int channel, size_t frameLength);
@@ -121,6 +141,14 @@ class ChannelHost {
   std::array<std::unique_ptr<Buffers>, kChannelCount> buffers_;
   std::array<std::string, kChannelCount> ports_;
   bool firstSearch_ = true;
+  std::array<std::deque<HeldEvent>, kChannelCount> held_;
+  std::array<size_t, kChannelCount> heldBytes_{};
+  // Timer1 ticks so far, and when each channel last reported idle noise.
+  uint64_t ticks_ = 0;
+  std::array<std::optional<uint64_t>, kChannelCount> lastNoise_;
 };
+
+// The host's own code for a line error or a link that takes no more bytes.
+inline constexpr uint8_t kStatusSerialError = 0xE0;
 
 }  // namespace korvel

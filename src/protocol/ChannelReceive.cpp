@@ -18,6 +18,34 @@ constexpr uint8_t kIgnoredFrame = 0xFA;
 }  // namespace
 
 void ChannelHost::ReceiveData(int c, const uint8_t* data, size_t length) {
+  if (app_.Channels[c].DialogOpen) return Hold(c, {false, std::vector<uint8_t>(data, data + length)});
+  Accept(c, data, length);
+  DrainHeld(c);
+}
+
+void ChannelHost::Hold(int c, HeldEvent event) {
+  // A dialog left open for long must not let a noisy line fill the memory;
+  // what exceeds a few replies' worth is dropped like any overflow.
+  constexpr size_t kMaxHeldBytes = 4 * kReceiveBufferSize;
+  if (heldBytes_[c] + event.Bytes.size() > kMaxHeldBytes) return;
+  heldBytes_[c] += event.Bytes.size();
+  held_[c].push_back(std::move(event));
+}
+
+void ChannelHost::DrainHeld(int c) {
+  // A held reply may open another dialog; what is left waits again.
+  while (!held_[c].empty() && !app_.Channels[c].DialogOpen) {
+    HeldEvent e = std::move(held_[c].front());
+    held_[c].pop_front();
+    heldBytes_[c] -= e.Bytes.size();
+    if (e.LineError)
+      LineError(c);
+    else
+      Accept(c, e.Bytes.data(), e.Bytes.size());
+  }
+}
+
+void ChannelHost::Accept(int c, const uint8_t* data, size_t length) {
   ChannelState& ch = app_.Channels[c];
   auto& acc = buffers_[c]->Accumulated;
   ch.TimeoutTicks = 1000;
@@ -98,13 +126,8 @@ void ChannelHost::HandleReply(int c, size_t frameLength) {
   Buffers& b = *buffers_[c];
   ChannelState& ch = app_.Channels[c];
   size_t packetLength = 0;
-  if (const uint8_t code = DecodeFrame(b.Frame, frameLength, b.Packet, packetLength); code != 0) {
-    if (Handlers.OnFrameError)
-      Handlers.OnFrameError(c, code);
-    else if (ch.Busy)
-      FinishChannel(ch, true);
-    return;
-  }
+  if (const uint8_t code = DecodeFrame(b.Frame, frameLength, b.Packet, packetLength); code != 0)
+    return Fault(c, code);
   const std::span<const uint8_t> packet(b.Packet.data(), packetLength);
   if (packet[0] == kProgressFrame) {
     if (Handlers.OnProgress) Handlers.OnProgress(c, packet);
@@ -115,8 +138,17 @@ void ChannelHost::HandleReply(int c, size_t frameLength) {
 }
 
 void ChannelHost::ReceiveError(int c, uint32_t) {
+  if (app_.Channels[c].DialogOpen) return Hold(c, {true, {}});
+  LineError(c);
+  DrainHeld(c);
+}
+
+void ChannelHost::LineError(int c) {
+  // Whatever was gathered may hold damaged bytes: drop it. The reply the
+  // running operation waits for may have been among them, so the operation
+  // ends here, with its line, instead of running on without Busy.
   app_.Channels[c].RxCount = 0;
-  app_.Channels[c].Busy = false;
+  Fault(c, kStatusSerialError);
 }
 
 void ChannelHost::RequestHangup(int c) {

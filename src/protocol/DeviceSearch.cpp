@@ -2,6 +2,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/ChannelOps.h"
 #include "protocol/ChannelHost.h"
 
 namespace korvel {
@@ -10,8 +11,11 @@ void ChannelHost::FindDevices() {
   JobFlags& flags = app_.Flags;
   for (int c = 0; c < flags.ChannelCount && c < kChannelCount; ++c) {
     links_[c]->ClosePort();
-    app_.Channels[c].Connected = false;
-    app_.Channels[c].Busy = false;
+    ChannelState& ch = app_.Channels[c];
+    ch.Connected = false;
+    // An operation the search cuts off did not succeed; say so rather than
+    // leave it looking as if it still ran.
+    if (ch.Busy) FinishChannel(ch, {ChannelResult::Failure, 0, {}});
   }
   app_.Controls.ComboBoxCOMItems.clear();
   ReadConnectionSettings();

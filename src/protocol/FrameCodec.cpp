@@ -9,6 +9,8 @@ namespace {
 
 constexpr uint32_t kRangeLimit = 0xFFFFFF;
 constexpr size_t kUnitNameMax = 128;
+// Header and check word around a reply's data.
+constexpr size_t kReplyOverhead = 10;
 
 // Clips an inclusive range to the buffer; false when nothing is left.
 bool Clip(std::span<const uint8_t> buf, uint32_t first, uint32_t& last) {
@@ -157,15 +159,20 @@ uint8_t DecodeFrame(std::span<uint8_t> frame, size_t& frameLength,
 
 uint8_t CheckReply(std::span<const uint8_t> packet, size_t packetLength) {
   packetLength = std::min(packetLength, packet.size());
-  if (packetLength < 8) return kStatusFraming;
+  // The header's length field must account for every byte between the
+  // header and the check word: a reply cut short or run together with
+  // another is not a reply.
+  if (packetLength < kReplyOverhead || Le16(packet, 6) != packetLength - kReplyOverhead)
+    return kStatusFraming;
   const uint16_t crc = CalcFrameCrc(packet, 0, static_cast<uint32_t>(packetLength - 3));
   if (crc != Le16(packet, packetLength - 2)) return kStatusCheckWord;
-  if (Le16(packet, 6) == 1) {
-    // A data byte the packet does not hold cannot be a status.
-    if (packetLength < 9) return kStatusFraming;
-    return packet[8];
-  }
-  return 0;
+  return Le16(packet, 6) == 1 ? packet[8] : 0;
+}
+
+std::span<const uint8_t> ReplyData(std::span<const uint8_t> packet) {
+  if (packet.size() < kReplyOverhead) return {};
+  const size_t declared = Le16(packet, 6);
+  return packet.subspan(8, std::min(declared, packet.size() - kReplyOverhead));
 }
 
 int CheckDeviceId(std::span<const uint8_t> packet, size_t packetLength,

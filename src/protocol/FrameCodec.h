@@ -58,10 +58,15 @@ bool ExtractFrame(std::span<const uint8_t> acc, size_t& position,
 uint8_t DecodeFrame(std::span<uint8_t> frame, size_t& frameLength,
                     std::span<uint8_t> packet, size_t& packetLength);
 
-// Status of a decoded reply of packetLength bytes: kStatusCheckWord on a
-// check-word mismatch, the data byte when the data length is exactly 1,
-// otherwise 0.
+// Status of a decoded reply of packetLength bytes: kStatusFraming when the
+// header's data length does not match the packet (header, data, check word),
+// kStatusCheckWord on a check-word mismatch, the data byte when the data
+// length is exactly 1, otherwise 0.
 uint8_t CheckReply(std::span<const uint8_t> packet, size_t packetLength);
+
+// The data of a reply: the bytes after the 8-byte header, without the check
+// word, at most as many as the header declares.
+std::span<const uint8_t> ReplyData(std::span<const uint8_t> packet);
 
 // The identification reply: 0 when the text at offset begins with expected,
 // and then expected becomes the whole received text (at most 128 bytes);

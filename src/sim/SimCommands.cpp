@@ -83,6 +83,7 @@ void ProgramMain(SimUnit& unit, Request r, Reply& reply) {
   const uint16_t block = Parameter(r);
   if (block >= l->FlashSizeKB) return SimUnit::StatusReply(r, kSimOutOfRange, reply);
   if (unit.Target().ReadProtected) return SimUnit::StatusReply(r, kReadProtected, reply);
+  if (!unit.MainProgramRun().Take(block)) return SimUnit::StatusReply(r, kSimCommandFailed, reply);
   unit.Target().ProgramMain(*l, l->MainOffset + block * 1024ull, r.subspan(kPayloadAt, kBlock));
   SimUnit::StatusReply(r, kSimAck, reply);
 }
@@ -107,6 +108,7 @@ void ProgramSecond(SimUnit& unit, Request r, Reply& reply) {
   }
   const uint16_t block = Parameter(r);
   if (l->SecondIsOtp || block * 1024u >= l->SecondSize) return SimUnit::StatusReply(r, kSimOutOfRange, reply);
+  if (!unit.SecondProgramRun().Take(block)) return SimUnit::StatusReply(r, kSimCommandFailed, reply);
   chip.WriteEeprom(*l, l->SecondOffset + block * 1024ull, data);
   SimUnit::StatusReply(r, kSimAck, reply);
 }

@@ -11,6 +11,18 @@ constexpr size_t kUnitNameOffset = 22;
 constexpr size_t kUnitNameField = 32;
 constexpr uint8_t kUnknownCommand = 0x25;
 
+uint16_t DataLength(const std::vector<uint8_t>& p) {
+  return p.size() < kPacketHeaderSize ? 0 : static_cast<uint16_t>(p[6] | p[7] << 8);
+}
+
+// Keeps the first half of a reply's data and says so in its length field.
+void CutShort(std::vector<uint8_t>& p) {
+  const uint16_t kept = DataLength(p) / 2;
+  p.resize(kPacketHeaderSize + kept);
+  p[6] = static_cast<uint8_t>(kept & 0xFF);
+  p[7] = static_cast<uint8_t>(kept >> 8);
+}
+
 bool IsWakeUp(std::span<const uint8_t> p) {
   return p.size() == 3 && p[0] == 0xA3 && p[1] == 0xA5 && p[2] == 0x35;
 }
@@ -123,6 +135,8 @@ void SimUnit::HandleFrame(std::span<uint8_t> frame, uint64_t arrivedUs) {
   } else {
     StatusReply(request, kUnknownCommand, reply);
   }
+  // Status replies carry one byte; anything longer is data.
+  if (!wakeUp && DataLength(reply) > 1 && ++dataReplies_ == faults_.ShortDataAt) CutShort(reply);
   if (!reply.empty()) Send(std::move(reply), addCheckWord);
   if (faults_.HangupAfter > 0 && requests_ >= faults_.HangupAfter) state_ = State::HungUp;
 }

@@ -26,6 +26,18 @@ inline constexpr const char* kDefaultUnitName = "Korvel200ST8-X10";
 // pacing, progress frames of chips programmed on its own); a server hands
 // the bytes on when they are due. The untimed Receive hands everything on
 // at once, for in-process links.
+// The order of a programming run's block requests: a run starts at block
+// 0 and goes on 4 KB (four 1 KB block numbers) at a time. A request out of
+// that order is refused, so a host that repeats or skips blocks is caught.
+struct BlockRun {
+  uint16_t Next = 0;
+  bool Take(uint16_t block) {
+    if (block != 0 && block != Next) return false;
+    Next = static_cast<uint16_t>(block + 4);
+    return true;
+  }
+};
+
 class SimUnit {
  public:
   enum class State { Idle, Identified, HungUp };
@@ -59,6 +71,9 @@ class SimUnit {
   int Requests() const { return requests_; }
   int Restarts() const { return restarts_; }
   SimTarget& Target() { return target_; }
+  // The programming runs of main flash (0x95) and of the data EEPROM (0x99).
+  BlockRun& MainProgramRun() { return mainRun_; }
+  BlockRun& SecondProgramRun() { return secondRun_; }
   SimJob& Job() { return job_; }
   const UnitFaults& Faults() const { return faults_; }
   // The time the request being handled was complete (its reply is ready
@@ -87,6 +102,7 @@ class SimUnit {
   State state_ = State::Idle;
   int requests_ = 0;
   int replies_ = 0;
+  int dataReplies_ = 0;
   int restarts_ = 0;
   uint32_t noise_ = 0x9E3779B9u;
   uint64_t requestUs_ = 0;
@@ -95,6 +111,8 @@ class SimUnit {
   std::map<uint8_t, Command> commands_;
   SimTarget target_;
   SimJob job_;
+  BlockRun mainRun_;
+  BlockRun secondRun_;
   InputPacer in_;
   OutputSchedule out_;
 };

@@ -94,6 +94,7 @@ bool ApplyItem(const std::string& item, UnitFaults& f) {
                 : key == "silent" ? &f.SilentFrom
                 : key == "hangup" ? &f.HangupAfter
                 : key == "badcrc" ? &f.BadCheckWordAt
+                : key == "short"  ? &f.ShortDataAt
                 : key == "every"  ? &f.AutoIntervalMs
                                   : nullptr;
   // Only a delay and a chip count may be 0; a count of requests starts at 1.
@@ -144,7 +145,7 @@ std::optional<std::map<int, UnitFaults>> ParseUnitFaults(const std::vector<std::
 
 const char* UnitFaultsHelp() {
   return "silent, silent=K, name=TEXT, hangup=K, garbage, status=CC[.PP]:SS, notblank, "
-         "protected, flip[=ADDR], badcrc=K, delay=MS, wire, auto=N, every=MS, fail=K[:RR]";
+         "protected, flip[=ADDR], badcrc=K, short=K, delay=MS, wire, auto=N, every=MS, fail=K[:RR]";
 }
 
 }  // namespace korvel

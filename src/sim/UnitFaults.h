@@ -34,6 +34,9 @@ struct ForcedStatus {
 //   flip[=ADDR]     read-back returns one byte changed, at image offset
 //                   ADDR (hex), or at the first byte of main flash
 //   badcrc=K        the K-th reply carries a wrong check word
+//   short=K         the K-th reply that carries data (a read, the chip
+//                   checksum, the unique ID, option bytes) carries only
+//                   half of it, with a length field to match
 //   delay=MS        every reply leaves MS milliseconds late
 //   wire            takes in and sends out no faster than the real line
 //                   (1,000,000 baud, 11 bits per byte)
@@ -55,6 +58,7 @@ struct UnitFaults {
   std::optional<uint32_t> FlipAt;  // image offset; FlipFirst: main flash start
   bool FlipFirst = false;
   int BadCheckWordAt = 0;
+  int ShortDataAt = 0;
   int ReplyDelayMs = 0;
   bool WireRate = false;
   int AutoChips = 0;

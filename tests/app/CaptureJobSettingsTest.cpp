@@ -148,18 +148,40 @@ TEST(CaptureJobSettings, KeepsBitsOwnedByOthers) {
   EXPECT_EQ(s.OptionFlags, 0x7F);
 }
 
-TEST(CaptureJobSettings, BadSerialNumberTextIsReportedAndLeavesValues) {
-  MainControls c;
-  JobSettings s;
-  s.SnValue = 7;
-  s.SnAddress = 0x100;
-  c.CheckBoxSN.Checked = true;
-  c.SNEdit.Text = "12x4";
-  auto err = CaptureJobSettings(c, s, {});
-  ASSERT_TRUE(err.has_value());
-  EXPECT_EQ(*err, "'12x4' is not a valid integer value");
-  EXPECT_EQ(s.SnValue, 7u);
-  EXPECT_EQ(s.SnAddress, 0x100u);
+TEST(CaptureJobSettings, BadSerialNumberTextIsReportedAndChangesNothing) {
+  struct Case {
+    const char* Field;
+    std::string Gain, Value, Address, Error;
+  };
+  const Case cases[] = {
+      {"step", "x1", "0x10", "0x4000", "'x1' is not a valid integer value"},
+      {"value", "0x02", "12x4", "0x4000", "'12x4' is not a valid integer value"},
+      {"address", "0x02", "0x10", "0x4000z", "'0x4000z' is not a valid integer value"},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.Field);
+    MainControls c;
+    c.CheckBoxSN.Checked = true;
+    c.CheckBoxCtrl.Checked = true;  // with limit 0: a capture would untick it
+    c.ChkBoxIgnOptB.Checked = true;
+    c.GainEdit.Text = tc.Gain;
+    c.SNEdit.Text = tc.Value;
+    c.AddrEdit.Text = tc.Address;
+    JobSettings s;
+    s.SnStep = 3;
+    s.SnValue = 7;
+    s.SnAddress = 0x100;
+    const JobSettings before = s;
+    auto err = CaptureJobSettings(c, s, {});
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(*err, tc.Error);
+    EXPECT_EQ(s.SnStep, before.SnStep);
+    EXPECT_EQ(s.SnValue, before.SnValue);
+    EXPECT_EQ(s.SnAddress, before.SnAddress);
+    EXPECT_EQ(s.SnMode, before.SnMode);
+    EXPECT_EQ(s.OptionFlags, before.OptionFlags);
+    EXPECT_TRUE(c.CheckBoxCtrl.Checked);
+  }
 }
 
 }  // namespace

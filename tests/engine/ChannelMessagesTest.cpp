@@ -50,6 +50,10 @@ TEST_F(ChannelMessagesTest, ReportChannelErrorEndsTheChannel) {
   EXPECT_EQ(app.Channels[2].Gauge.Color, kGaugeRed);
   EXPECT_EQ(app.Channels[2].Gauge.Progress, app.Channels[2].Gauge.Max);
   EXPECT_EQ(prompts.Beeps, 0);
+  const ChannelOutcome& o = app.Channels[2].Outcome;
+  EXPECT_EQ(o.Result, ChannelResult::Failure);
+  EXPECT_EQ(o.Code, 0x13);
+  EXPECT_EQ(o.Text, "芯片已被读保护！");
 }
 
 TEST_F(ChannelMessagesTest, SuccessStatusesBeepAndStayBlue) {
@@ -58,6 +62,7 @@ TEST_F(ChannelMessagesTest, SuccessStatusesBeepAndStayBlue) {
     ReportChannelError(app, prompts, 0, status);
     EXPECT_EQ(LastLine(), "> 07:14:11 Channel 1: 操作成功！");
     EXPECT_EQ(app.Channels[0].Gauge.Color, kGaugeBlue) << int(status);
+    EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Success) << int(status);
   }
   EXPECT_EQ(prompts.Beeps, 2);
 }

@@ -7,10 +7,10 @@ namespace {
 
 struct NullRequests : ChannelRequests {
   int Count = 0;
-  void SendBlock(int, const BlockRequest&) override { ++Count; }
-  void SendCommand(int, uint8_t, uint16_t) override { ++Count; }
-  void SendOptionBytes(int) override { ++Count; }
-  void SendSecondImage(int, uint8_t) override { ++Count; }
+  void SendBlock(int, const JobView&, const BlockRequest&) override { ++Count; }
+  void SendCommand(int, const JobView&, uint8_t, uint16_t) override { ++Count; }
+  void SendOptionBytes(int, const JobView&) override { ++Count; }
+  void SendSecondImage(int, const JobView&, uint8_t) override { ++Count; }
   void SendRestart(int) override { ++Count; }
 };
 
@@ -88,6 +88,55 @@ TEST_F(OperationDispatchTest, Channel1OperationsNeedChannel1) {
   auto& lines = app.Log.Lines();
   EXPECT_EQ(lines[lines.size() - 2], "");
   EXPECT_EQ(lines.back(), "> 07:14:11 读Option Byte ......");
+}
+
+TEST_F(OperationDispatchTest, ChannelsStartedTogetherShareOneJobThatLaterStartsLeaveAlone) {
+  app.Flags.ChipSelected = app.Flags.ImageLoaded = app.Flags.Stm32Family = true;
+  app.Channels[0].Connected = app.Channels[2].Connected = true;
+  image[0] = 0x11;
+  // Each channel's serial number is its own.
+  hooks.ChannelOwnBytes = [](int, int order) {
+    return std::vector<ImagePatch>{{0x10, {uint8_t(0xA0 + order)}}};
+  };
+  auto d = Make();
+  EXPECT_EQ(d.Auto(), 2);
+  const JobView& first = steps.Job(0);
+  EXPECT_EQ(first.MainImage.data(), steps.Job(2).MainImage.data());
+  EXPECT_NE(first.MainImage.data(), job.MainImage.data());
+  uint8_t serial[2] = {};
+  MainBytes(steps.Job(0), 0x10, &serial[0], 1);
+  MainBytes(steps.Job(2), 0x10, &serial[1], 1);
+  EXPECT_EQ(serial[0], 0xA0);
+  EXPECT_EQ(serial[1], 0xA1);
+
+  // Another chip, other bytes, then a start on the channel that came late.
+  job.Chip.FlashSizeKB = 256;
+  image[0] = 0x22;
+  app.Channels[1].Connected = true;
+  EXPECT_EQ(d.Erase(), 1);
+  EXPECT_EQ(&steps.Job(0), &first);
+  EXPECT_EQ(first.Chip.FlashSizeKB, 64);
+  EXPECT_EQ(first.MainImage[0], 0x11);
+  EXPECT_EQ(steps.Job(1).Chip.FlashSizeKB, 256);
+  EXPECT_EQ(steps.Job(1).MainImage[0], 0x22);
+}
+
+TEST_F(OperationDispatchTest, TextsAndListingFollowTheChipSelectedNow) {
+  app.Flags.ChipSelected = app.Flags.ImageLoaded = app.Flags.Stm32Family = true;
+  app.Channels[0].Connected = true;
+  // The window's chip, which the job view catches up with when refreshed.
+  ChipInfo selected = job.Chip;
+  hooks.RefreshJob = [&] { job.Chip = selected; };
+  auto d = Make();
+  selected.HasOtp = true;
+  EXPECT_TRUE(d.ReadDataMemory());
+  EXPECT_EQ(app.Log.Lines().back(), "> 07:14:11 Read OTP Memory......");
+
+  app.Channels[0].Busy = false;
+  selected.BlueNrgMode = true;
+  app.Log.Clear();
+  d.Download();
+  for (const auto& line : app.Log.Lines()) EXPECT_EQ(line.find("option lines"), std::string::npos);
 }
 
 TEST_F(OperationDispatchTest, BadSerialNumberTextStopsTheOperation) {

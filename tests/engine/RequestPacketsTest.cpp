@@ -87,6 +87,13 @@ TEST_F(RequestPacketsTest, ProgramBlock) {
   ExpectHeader(p, 0x95, 12, 4160);
   ExpectConfig(p, 0x55);
   ExpectImage(p, 72, 0x8000 + 12 * 1024, 4096);
+
+  // A channel's own bytes replace the shared image's where they lie.
+  job.Own = {{0x8000 + 12 * 1024 + 5, {0xAB, 0xCD}}};
+  p = ProgramBlockPacket(job, kCmdProgramMain, 12, 0x8000, 0x55);
+  EXPECT_EQ(p[72 + 5], 0xAB);
+  EXPECT_EQ(p[72 + 6], 0xCD);
+  ExpectImage(p, 72 + 7, 0x8000 + 12 * 1024 + 7, 4096 - 7);
 }
 
 TEST_F(RequestPacketsTest, BlockPastTheImageEndReadsErased) {

@@ -12,19 +12,30 @@ namespace {
 
 struct RecordingRequests : ChannelRequests {
   std::vector<std::string> Sent;
-  void SendBlock(int, const BlockRequest& r) override {
+  // "channel:chip" of every request that carries a job.
+  std::vector<std::string> Jobs;
+  void SendBlock(int ch, const JobView& job, const BlockRequest& r) override {
     static const char* kNames[] = {"header", "main", "second", "datamem", "program",
                                    "program2", "image", "9b", "9d"};
     Sent.push_back(std::string(kNames[int(r.Kind)]) + "/" + std::to_string(r.Block));
+    Note(ch, job);
   }
-  void SendCommand(int, uint8_t command, uint16_t sub) override {
+  void SendCommand(int ch, const JobView& job, uint8_t command, uint16_t sub) override {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02x/%u", command, sub);
     Sent.push_back(buf);
+    Note(ch, job);
   }
-  void SendOptionBytes(int) override { Sent.push_back("options"); }
-  void SendSecondImage(int, uint8_t sub) override { Sent.push_back("image/" + std::to_string(sub)); }
+  void SendOptionBytes(int ch, const JobView& job) override {
+    Sent.push_back("options");
+    Note(ch, job);
+  }
+  void SendSecondImage(int ch, const JobView& job, uint8_t sub) override {
+    Sent.push_back("image/" + std::to_string(sub));
+    Note(ch, job);
+  }
   void SendRestart(int) override { Sent.push_back("restart"); }
+  void Note(int ch, const JobView& job) { Jobs.push_back(std::to_string(ch) + ":" + job.Chip.ChipName); }
   size_t Count(const std::string& prefix) const {
     return std::count_if(Sent.begin(), Sent.end(), [&](const std::string& s) { return s.starts_with(prefix); });
   }
@@ -49,9 +60,14 @@ class StepMachineTest : public ::testing::Test {
     machine = std::make_unique<StepMachine>(app, job, WritableImages{image, data}, requests, prompts, hooks);
   }
 
+  // A reply as the receive path hands it on: header with the data length,
+  // the data, and a check word (not looked at here).
   void Reply(int ch, uint8_t status, std::vector<uint8_t> bytes = {}) {
     std::vector<uint8_t> packet(8, 0);
+    packet[6] = uint8_t(bytes.size());
+    packet[7] = uint8_t(bytes.size() >> 8);
     packet.insert(packet.end(), bytes.begin(), bytes.end());
+    packet.insert(packet.end(), {0xEE, 0xEE});
     machine->OnReply(ch, status, packet);
   }
   // A read-back reply of the image as the host holds it at offset.
@@ -94,6 +110,7 @@ TEST_F(StepMachineTest, AutoOnStm32RunsTheWholeChain) {
   EXPECT_FALSE(c.Busy);
   EXPECT_EQ(c.Step, 240);
   EXPECT_EQ(c.Gauge.Color, kGaugeBlue);
+  EXPECT_EQ(c.Outcome.Result, ChannelResult::Success);
   EXPECT_EQ(app.Flags.OnlineCounter, 1u);
   EXPECT_EQ(app.Controls.StatusPanels[3], "联机计数器：1");
   EXPECT_TRUE(prompts.Messages.empty());
@@ -105,6 +122,29 @@ TEST_F(StepMachineTest, AutoOnStm32RunsTheWholeChain) {
     EXPECT_EQ(app.Log.Lines()[i], std::string("> 07:14:11 Channel 3: ") + expected[i]);
 }
 
+TEST_F(StepMachineTest, ARunningChannelKeepsTheJobItStartedWith) {
+  for (size_t i = 0; i < 128 * 1024; ++i) image[i] = uint8_t(i * 3);
+  const std::vector<uint8_t> startedWith = image;
+  machine->StartAuto(0);
+  Reply(0, 0);  // blank: programming begins
+
+  // Meanwhile the operator picks another chip, loads other bytes, asks to
+  // skip option bytes and starts another channel on that.
+  job.Chip = test::Stm32G071xB();
+  job.Settings.OptionFlags = kOptionSkipOptionBytes;
+  std::fill(image.begin(), image.end(), 0x00);
+  machine->StartBlankCheck(1);
+
+  for (int i = 0; i < 32; ++i) Reply(0, 6);
+  for (uint32_t b = 0; b < 32; ++b)
+    Reply(0, 0, std::vector<uint8_t>(startedWith.begin() + b * 4096, startedWith.begin() + (b + 1) * 4096));
+  EXPECT_TRUE(prompts.Messages.empty());
+  EXPECT_EQ(app.Channels[0].Step, kStepWriteOptions);  // the job it started with writes them
+  for (const auto& j : requests.Jobs)
+    EXPECT_EQ(j, j.starts_with("0:") ? "0:STM32F103xB" : "1:STM32G071xB");
+  EXPECT_EQ(requests.Jobs.size(), 1u + 1u + 32u + 32u + 1u);
+}
+
 TEST_F(StepMachineTest, BlankCheckOutcomes) {
   struct Case {
     const char* Name;
@@ -114,15 +154,18 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
     int Ticks;           // watchdog after the reply
     bool Red;
     const char* LastLine;
+    ChannelResult Result;
+    uint8_t Code;
   };
+  using enum ChannelResult;
   const Case cases[] = {
-      {"single, blank", false, 0, 240, 0, false, "操作成功！"},
-      {"single, not blank: red, no error text", false, 21, 240, 0, true, "芯片不为空！"},
-      {"single, protected: error path", false, 19, 240, 0, true, "芯片已被读保护！"},
-      {"auto, not blank: erase with 30 s", true, 21, kStepErase, 3000, false, "芯片擦除......"},
-      {"auto, protected: erase with 5 s", true, 90, kStepErase, 500, false, "芯片已保护，擦除芯片..."},
-      {"auto, protected 16", true, 16, kStepErase, 500, false, "芯片已保护，擦除芯片..."},
-      {"auto, other error", true, 0x0B, 240, 0, true, "芯片没有响应！"},
+      {"single, blank", false, 0, 240, 0, false, "操作成功！", Success, 0},
+      {"single, not blank: red, no error text", false, 21, 240, 0, true, "芯片不为空！", Failure, 21},
+      {"single, protected: error path", false, 19, 240, 0, true, "芯片已被读保护！", Failure, 19},
+      {"auto, not blank: erase with 30 s", true, 21, kStepErase, 3000, false, "芯片擦除......", Running, 0},
+      {"auto, protected: erase with 5 s", true, 90, kStepErase, 500, false, "芯片已保护，擦除芯片...", Running, 0},
+      {"auto, protected 16", true, 16, kStepErase, 500, false, "芯片已保护，擦除芯片...", Running, 0},
+      {"auto, other error", true, 0x0B, 240, 0, true, "芯片没有响应！", Failure, 0x0B},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.Name);
@@ -135,6 +178,8 @@ TEST_F(StepMachineTest, BlankCheckOutcomes) {
     EXPECT_EQ(app.Channels[0].TimeoutTicks, tc.Ticks);
     EXPECT_EQ(app.Channels[0].Gauge.Color == kGaugeRed, tc.Red);
     EXPECT_TRUE(app.Log.Lines().back().ends_with(tc.LastLine)) << app.Log.Lines().back();
+    EXPECT_EQ(app.Channels[0].Outcome.Result, tc.Result);
+    EXPECT_EQ(app.Channels[0].Outcome.Code, tc.Code);
   }
   // The erase after "not blank" goes on into programming.
   requests.Sent.clear();
@@ -169,6 +214,19 @@ TEST_F(StepMachineTest, VerifyMismatchShowsTheFirstDifferingRowOnly) {
   EXPECT_EQ(prompts.Messages.size(), 1u);
 }
 
+TEST_F(StepMachineTest, AChannelsOwnBytesAreWhatItVerifiesAgainst) {
+  job.Own = {{0x0FFE, {0x12, 0x34, 0x56, 0x78}}};  // across two 4 KB blocks
+  machine->StartVerify(0);
+  auto first = Block(0), second = Block(4096);
+  first[0x0FFE] = 0x12;
+  first[0x0FFF] = 0x34;
+  Reply(0, 0, first);
+  EXPECT_TRUE(prompts.Messages.empty());
+  Reply(0, 0, second);  // still the shared bytes at 0x1000: a difference
+  ASSERT_EQ(prompts.Messages.size(), 1u);
+  EXPECT_EQ(prompts.Messages[0].Text, "Chip 1: Buffer Address 0x08001000 = 0x56, Chip = 0xff");
+}
+
 TEST_F(StepMachineTest, VerifyAcceptsOnlyStatusZero) {
   machine->StartVerify(0);
   Reply(0, 6, Block(0));
@@ -177,7 +235,7 @@ TEST_F(StepMachineTest, VerifyAcceptsOnlyStatusZero) {
   EXPECT_EQ(requests.Count("9b"), 1u);
 }
 
-TEST_F(StepMachineTest, SecondMemoryOf1500BytesIsProgrammedInTwoBlocks) {
+TEST_F(StepMachineTest, SecondMemoryOf1500BytesIsProgrammedInOneBlock) {
   ChipInfo c = Stm8S105K4();
   c.EepSize = 1500;
   Use(c, false);
@@ -187,11 +245,9 @@ TEST_F(StepMachineTest, SecondMemoryOf1500BytesIsProgrammedInTwoBlocks) {
   EXPECT_EQ(app.Channels[0].SubPhase, 1);
   EXPECT_TRUE(Logged("写EEP Data！"));
   Reply(0, 0);
-  EXPECT_TRUE(app.Channels[0].Busy);
-  Reply(0, 0);
   EXPECT_FALSE(app.Channels[0].Busy);
   EXPECT_EQ(requests.Count("program/"), 4u);
-  EXPECT_EQ(requests.Count("program2/"), 2u);
+  EXPECT_EQ(requests.Count("program2/"), 1u);
   EXPECT_TRUE(Logged("编程操作成功！"));
 }
 
@@ -206,7 +262,7 @@ TEST_F(StepMachineTest, AutoOnStm8WithEepromVerifiesDataAndSkipsOptionBytesWhenA
   for (uint32_t b = 0; b < 4; ++b) Reply(0, 0, Block(0x8000 + b * 4096));
   EXPECT_TRUE(Logged("开始EEP数据校验......"));
   EXPECT_EQ(requests.Sent.back(), "9d/0");
-  Reply(0, 0, Block(0x4000, 1024));
+  Reply(0, 0, Block(0x4000));
   EXPECT_TRUE(Logged("EEP数据校验成功！"));
   EXPECT_FALSE(app.Channels[0].Busy);
   EXPECT_EQ(app.Flags.OnlineCounter, 1u);
@@ -225,6 +281,7 @@ TEST_F(StepMachineTest, DownloadOrders) {
   for (int i = 0; i < 4; ++i) Reply(0, 0);
   EXPECT_TRUE(Logged("数据下载成功！"));
   EXPECT_EQ(app.Flags.DownloadsDone, 1);
+  EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Success);
   EXPECT_EQ(requests.Sent.back(), "restart");
   EXPECT_EQ(requests.Count("header") + requests.Count("second") + requests.Count("main"), 6u);
 
@@ -263,9 +320,45 @@ TEST_F(StepMachineTest, DataRepliesOfInspectionSteps) {
   hooks.OptionBytesRead = [&](int, std::span<const uint8_t> b) { seen.assign(b.begin(), b.end()); };
   Use(job.Chip, true);
   machine->StartReadOptions(0);
-  Reply(0, 6, std::vector<uint8_t>(128, 0xA5));
+  Reply(0, 0, std::vector<uint8_t>(128, 0xA5));
   EXPECT_EQ(seen.size(), 128u);
   EXPECT_FALSE(app.Channels[0].Busy);
+}
+
+TEST_F(StepMachineTest, DataRepliesShortOfTheirSizeFailAsBadPackets) {
+  Use(test::Stm32G071xB(), true);  // has an OTP area of 1024 bytes
+  struct Case {
+    const char* Name;
+    void (StepMachine::*Start)(int);
+    size_t Size;
+  };
+  const Case cases[] = {
+      {"read memory, 100 bytes", &StepMachine::StartReadMemory, 100},
+      {"read memory, one short", &StepMachine::StartReadMemory, 4095},
+      {"verify, one short", &StepMachine::StartVerify, 4095},
+      {"verify, one long", &StepMachine::StartVerify, 4097},
+      {"OTP verify", &StepMachine::StartVerifyOtp, 1023},
+      {"OTP read", &StepMachine::StartReadSecond, 1000},
+      {"chip checksum", &StepMachine::StartReadChecksum, 3},
+      {"unique ID", &StepMachine::StartReadUniqueId, 11},
+      {"option bytes", &StepMachine::StartReadOptions, 127},
+      {"option bytes, a bare acknowledge", &StepMachine::StartReadOptions, 0},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.Name);
+    app.Log.Clear();
+    std::fill(image.begin(), image.begin() + 8192, 0x11);
+    (machine.get()->*tc.Start)(0);
+    Reply(0, 0, std::vector<uint8_t>(tc.Size, 0x5A));
+    const ChannelState& c = app.Channels[0];
+    EXPECT_FALSE(c.Busy);
+    EXPECT_EQ(c.Outcome.Result, ChannelResult::Failure);
+    EXPECT_EQ(c.Outcome.Code, 0x20);
+    EXPECT_EQ(app.Log.Lines().back(), "> 07:14:11 Channel 1: 数据包错误！");
+    EXPECT_FALSE(Logged("成功！"));
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_EQ(std::count(image.begin(), image.begin() + 8192, 0x5A), 0);
+  }
 }
 
 TEST_F(StepMachineTest, ReadMemoryFillsTheImage) {

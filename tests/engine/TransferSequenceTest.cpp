@@ -110,15 +110,34 @@ TEST(ProgramSequence, MainFlashOnly) {
   EXPECT_EQ(r.End.TimeoutTicks, 300);
 }
 
-TEST(ProgramSequence, SecondMemoryOf1500BytesSendsTwoBlocks) {
-  ChipInfo chip = test::Stm8S105K4();
-  chip.EepSize = 1500;
-  TransferRun r = Program(Job(chip, false, true));
-  EXPECT_EQ(r.Requests, Concat({Blocks(K::ProgramMain, 0, 16, 4, 0x8000),
-                                {{K::ProgramSecond, 0, 0x4000}, {K::ProgramSecond, 1, 0x4000}}}));
-  EXPECT_EQ(r.Messages, (std::vector<std::string>{"写EEP Data！", "编程操作成功！"}));
-  EXPECT_EQ(r.End.BlockCount, 2);
-  EXPECT_EQ(r.End.Gauge.Max, 3);
+TEST(ProgramSequence, DataEepromGoesIn4KBlocksCoveringItsEnd) {
+  struct Case {
+    uint16_t Size;
+    std::vector<uint16_t> Blocks;
+  };
+  const Case cases[] = {
+      {640, {0}}, {1500, {0}}, {4096, {0}}, {5000, {0, 4}}, {16384, {0, 4, 8, 12}},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.Size);
+    ChipInfo chip = test::Stm8S105K4();
+    chip.EepSize = tc.Size;
+    const TransferJob job = Job(chip, false, true);
+    TransferRun r = Program(job);
+    std::vector<BlockRequest> expected = Blocks(K::ProgramMain, 0, 16, 4, 0x8000);
+    for (uint16_t b : tc.Blocks) expected.push_back({K::ProgramSecond, b, 0x4000});
+    EXPECT_EQ(r.Requests, expected);
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"写EEP Data！", "编程操作成功！"}));
+    EXPECT_GT(r.End.Gauge.Max, 0);
+    // Verify and read cover the same blocks, up to the memory's last byte.
+    for (TransferRun back : {Verify(job), Read(job)}) {
+      std::vector<uint16_t> second;
+      for (const BlockRequest& q : back.Requests)
+        if (q.Kind == K::ReadSecond) second.push_back(q.Block);
+      EXPECT_EQ(second, tc.Blocks);
+      EXPECT_GT(back.End.Gauge.Max, 0);
+    }
+  }
 }
 
 TEST(ProgramSequence, Stm32OtpAreaGoesAsOneImage) {

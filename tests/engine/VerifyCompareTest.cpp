@@ -21,13 +21,13 @@ TEST(FirstDifferingRow, OnlyTheFirstRowWithADifference) {
   EXPECT_TRUE(FirstDifferingRow(expected, std::span(read).first(100)).Differs);
 }
 
-TEST(VerifyMismatchText, ThreeAreas) {
-  EXPECT_EQ(VerifyMismatchText(VerifyArea::MainFlash, 0x08000023, 0xAB, 0x0C),
+TEST(VerifyMismatchText, ThreeAreasNamingTheChannelsChip) {
+  EXPECT_EQ(VerifyMismatchText(0, VerifyArea::MainFlash, 0x08000023, 0xAB, 0x0C),
             "Chip 1: Buffer Address 0x08000023 = 0xab, Chip = 0x0c");
-  EXPECT_EQ(VerifyMismatchText(VerifyArea::DataEeprom, 0x4000, 1, 2),
-            "Chip 1:Buffer Address 0x00004000 = 0x01, Chip = 0x02");
-  EXPECT_EQ(VerifyMismatchText(VerifyArea::OtpArea, 5, 0xFF, 0),
-            "Chip 1: OTP Buffer Address 0x00000005 = 0xff, Chip = 0x00");
+  EXPECT_EQ(VerifyMismatchText(5, VerifyArea::DataEeprom, 0x4000, 1, 2),
+            "Chip 6:Buffer Address 0x00004000 = 0x01, Chip = 0x02");
+  EXPECT_EQ(VerifyMismatchText(9, VerifyArea::OtpArea, 5, 0xFF, 0),
+            "Chip 10: OTP Buffer Address 0x00000005 = 0xff, Chip = 0x00");
 }
 
 }  // namespace

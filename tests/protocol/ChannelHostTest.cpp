@@ -136,10 +136,11 @@ TEST_F(ChannelHostTest, SearchOpensOnlyListedPortsUpToTheChannelCount) {
 
 TEST_F(ChannelHostTest, SecondSearchMakesConnectedChannelsIdentifyAgain) {
   Search();
-  app.Channels[0].Busy = true;
+  StartChannelStep(app.Channels[0], 0, 16);
   host->FindDevices();
   EXPECT_FALSE(app.Channels[0].Connected);
   EXPECT_FALSE(app.Channels[0].Busy);
+  EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Failure);
   ui.RunPending();
   EXPECT_TRUE(app.Channels[0].Connected);
   EXPECT_EQ(units[0]->Requests(), 2);
@@ -154,7 +155,7 @@ TEST_F(ChannelHostTest, RepliesOfAConnectedChannelGoToTheSeams) {
     return p[0] != 0x77;  // 0x77 stands for a step without a handler
   };
   host->Handlers.OnProgress = [&](int c, std::span<const uint8_t>) { progress.push_back(c); };
-  host->Handlers.OnFrameError = [&](int, uint8_t code) { frameErrors.push_back(code); };
+  host->Handlers.OnFault = [&](int, uint8_t code, bool) { frameErrors.push_back(code); };
 
   const Bytes ack = Wire({0x95, 0, 0, 0x0B, 0, 0, 1, 0, 0x06});
   const Bytes data = Wire({0x9B, 0, 0, 0x0B, 0, 0, 2, 0, 0xAA, 0xBB});
@@ -233,11 +234,15 @@ TEST_F(ChannelHostTest, WorstCaseEscapedReplyStillFits) {
 
 TEST_F(ChannelHostTest, HangupAndReceiveErrorHandlers) {
   Search();
-  app.Channels[3].Busy = true;
+  StartChannelStep(app.Channels[3], 0, 16);
   app.Channels[3].RxCount = 5;
   host->ReceiveError(3, 0x08);
   EXPECT_EQ(app.Channels[3].RxCount, 0);
+  // The operation ends as failed instead of running on without Busy.
   EXPECT_FALSE(app.Channels[3].Busy);
+  EXPECT_EQ(app.Channels[3].Step, kStepIdle);
+  EXPECT_EQ(app.Channels[3].Outcome.Result, ChannelResult::Failure);
+  EXPECT_EQ(app.Channels[3].Outcome.Code, kStatusSerialError);
 
   host->RequestHangup(3);
   EXPECT_FALSE(links[3]->IsOpen());
@@ -252,6 +257,93 @@ TEST_F(ChannelHostTest, HangupAndReceiveErrorHandlers) {
   for (int c = 0; c < kChannelCount; ++c) host->RequestHangup(c);
   EXPECT_TRUE(box.empty());
   EXPECT_EQ(app.Controls.ComboBoxCOMText, "请连接设备......");
+}
+
+// Faults a handler saw, ending a running operation as the engine does.
+struct FaultLog {
+  std::vector<std::tuple<int, uint8_t, bool>> Seen;
+  void Install(ChannelHost& host, AppState& app) {
+    host.Handlers.OnFault = [this, &app](int c, uint8_t code, bool running) {
+      Seen.emplace_back(c, code, running);
+      if (running) FinishChannel(app.Channels[c], {ChannelResult::Failure, code, {}});
+    };
+  }
+};
+
+TEST_F(ChannelHostTest, LinkFaultsEndARunningOperationOnceAndIdleNoiseIsThrottled) {
+  Search();
+  FaultLog faults;
+  faults.Install(*host, app);
+  // Noise full of frame delimiters: thousands of frames too short to decode.
+  Bytes noise;
+  for (int i = 0; i < 10000; ++i) noise.insert(noise.end(), {0xC0, uint8_t(i), 0x41});
+
+  // Busy: the first bad frame ends the operation; the rest is idle noise
+  // within the same second.
+  StartChannelStep(app.Channels[0], 0, 16);
+  Feed(0, noise);
+  // Idle: one report, and the last result and gauge stay as they were.
+  app.Channels[1].Outcome = {ChannelResult::Success, 0, {}};
+  Feed(1, noise);
+  host->ReceiveError(1, 0x08);
+  using F = std::tuple<int, uint8_t, bool>;
+  EXPECT_EQ(faults.Seen, (std::vector<F>{{0, 0x20, true}, {1, 0x20, false}}));
+  EXPECT_EQ(app.Channels[0].Outcome.Code, 0x20);
+  EXPECT_EQ(app.Channels[1].Gauge.Color, kGaugeBlue);
+  EXPECT_EQ(app.Channels[1].Outcome.Result, ChannelResult::Success);
+
+  // A second later the line may speak again.
+  for (int i = 0; i < 99; ++i) host->OnTimer1Tick();
+  host->ReceiveError(1, 0x08);
+  EXPECT_EQ(faults.Seen.size(), 2u);
+  host->OnTimer1Tick();
+  host->ReceiveError(1, 0x08);
+  EXPECT_EQ(faults.Seen.back(), F(1, kStatusSerialError, false));
+
+  // A request the link refuses ends the operation that waits for its reply.
+  StartChannelStep(app.Channels[2], 0, 16);
+  links[2]->ClosePort();
+  EXPECT_FALSE(host->SendRestart(2));
+  EXPECT_EQ(faults.Seen.back(), F(2, kStatusSerialError, true));
+  EXPECT_FALSE(app.Channels[2].Busy);
+  const size_t seen = faults.Seen.size();
+  EXPECT_FALSE(host->SendRestart(2));  // nothing runs any more: nothing to end
+  EXPECT_EQ(faults.Seen.size(), seen);
+}
+
+TEST_F(ChannelHostTest, WhileADialogIsOpenTheChannelWaitsAndItsBytesQueueInOrder) {
+  Search();
+  const Bytes first = Wire({0x9B, 0, 0, 0x0B, 0, 0, 1, 0, 0x31});
+  const Bytes during = Wire({0x9B, 1, 0, 0x0B, 0, 0, 1, 0, 0x06});
+  const Bytes after = Wire({0x9B, 2, 0, 0x0B, 0, 0, 1, 0, 0x06});
+  std::vector<int> order;  // parameter byte of each reply handled
+  FaultLog faults;
+  faults.Install(*host, app);
+  host->Handlers.OnReply = [&](int c, uint8_t, std::span<const uint8_t> p) {
+    order.push_back(p[1]);
+    if (p[1] != 0) return true;
+    // The "dialog": a nested event loop delivers bytes, a line error and
+    // many ticks for this channel while the operator reads.
+    ChannelState& ch = app.Channels[c];
+    ch.DialogOpen = true;
+    Feed(c, during);
+    host->ReceiveError(c, 0x08);
+    for (int i = 0; i < 2000; ++i) host->OnTimer1Tick();
+    EXPECT_TRUE(ch.Busy);
+    EXPECT_EQ(order.size(), 1u);
+    ch.DialogOpen = false;
+    FinishChannel(ch, {ChannelResult::Failure, 0x31, {}});
+    return true;
+  };
+  StartChannelStep(app.Channels[5], 0, 16);
+  Bytes arrival = first;
+  arrival.insert(arrival.end(), after.begin(), after.end());
+  Feed(5, arrival);
+  // The reply that came with the first one goes before what waited.
+  EXPECT_EQ(order, (std::vector<int>{0, 2, 1}));
+  EXPECT_EQ(faults.Seen, (std::vector<std::tuple<int, uint8_t, bool>>{{5, kStatusSerialError, false}}));
+  EXPECT_EQ(app.Channels[5].Outcome.Code, 0x31);
+  EXPECT_EQ(CountLinesWith("操作超时！"), 0);
 }
 
 TEST_F(ChannelHostTest, UnitHangingUpAfterKRequestsDisconnectsOnlyItsChannel) {
@@ -275,6 +367,9 @@ TEST_F(ChannelHostTest, WatchdogTimesOutASilentBusyChannelOnly) {
   EXPECT_EQ(app.Channels[1].Gauge.Progress, 300);  // timed gauge ran to its end
   EXPECT_TRUE(HasLine(ChannelPrefix(1) + "操作超时！"));
   EXPECT_EQ(app.Channels[1].Gauge.Color, kGaugeRed);
+  EXPECT_EQ(app.Channels[1].Outcome.Result, ChannelResult::Timeout);
+  EXPECT_EQ(app.Channels[1].Outcome.Text, "操作超时！");
+  EXPECT_EQ(app.Channels[0].Outcome.Result, ChannelResult::Running);
   host->OnTimer1Tick();
   EXPECT_FALSE(app.Channels[0].Busy);
   EXPECT_EQ(app.Channels[0].Step, kStepIdle);

@@ -167,6 +167,23 @@ TEST(CheckReply, StatusByteCheckWordAndDataLength) {
   Bytes bad = ack;
   bad.back() ^= 1;
   EXPECT_EQ(CheckReply(bad, bad.size()), kStatusCheckWord);
+
+  // The length field must match the packet, whatever the check word says.
+  struct Case { const char* Name; Bytes Packet; };
+  const Case framing[] = {
+      {"declares more than it holds", WithCrc({0x9B, 0, 0, 0x0B, 0, 0, 0x00, 0x10, 1, 2, 3})},
+      {"declares less than it holds", WithCrc({0x95, 0, 0, 0x0B, 0, 0, 1, 0, 0x06, 0x07})},
+      {"declares one byte, holds none", WithCrc({0x95, 0, 0, 0x0B, 0, 0, 1, 0})},
+      {"no room for a check word", Bytes{0x95, 0, 0, 0x0B, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : framing) EXPECT_EQ(CheckReply(c.Packet, c.Packet.size()), kStatusFraming) << c.Name;
+}
+
+TEST(ReplyData, HeaderAndCheckWordAreNotData) {
+  const Bytes reply = WithCrc({0x9B, 0, 0, 0x0B, 0, 0, 3, 0, 0xAA, 0xBB, 0xCC});
+  const auto data = ReplyData(reply);
+  EXPECT_EQ(Bytes(data.begin(), data.end()), (Bytes{0xAA, 0xBB, 0xCC}));
+  EXPECT_TRUE(ReplyData(Bytes{0x9B, 0, 0}).empty());
 }
 
 Bytes IdReply(const std::string& name, Bytes head = {0xA3, 0xA5, 0x35}) {

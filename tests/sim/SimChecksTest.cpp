@@ -55,6 +55,27 @@ TEST_F(SimChecks, DownloadBlocksMustComeInOrderAndInRange) {
   EXPECT_EQ(d.Status(d.Block({RequestKind::MainBlock, 0, 0})), 6);
 }
 
+TEST_F(SimChecks, ProgramBlocksMustComeInStepsOfFour) {
+  SimDriver stm8(Stm8S105K4(), false);
+  stm8.chip.EepSize = 16384;
+  stm8.settings.EepEnabled = true;
+  stm8.Reset();
+  const struct {
+    RequestKind Kind;
+    uint16_t Block;
+    int Status;
+  } steps[] = {
+      {RequestKind::ProgramMain, 0, 6},   {RequestKind::ProgramMain, 1, 0x45},
+      {RequestKind::ProgramMain, 4, 6},   {RequestKind::ProgramMain, 12, 0x45},
+      {RequestKind::ProgramSecond, 0, 6}, {RequestKind::ProgramSecond, 1, 0x45},
+      {RequestKind::ProgramSecond, 4, 6}, {RequestKind::ProgramSecond, 0, 6},  // a new run
+  };
+  for (const auto& s : steps)
+    EXPECT_EQ(stm8.Status(stm8.Block({s.Kind, s.Block, s.Kind == RequestKind::ProgramMain ? 0x8000u : 0x4000u})),
+              s.Status)
+        << int(s.Kind) << "/" << s.Block;
+}
+
 TEST_F(SimChecks, JobHeaderIsUnscrambledWithItsParameterAndChecked) {
   // Any parameter's mask is undone; the host always sends 0.
   EXPECT_EQ(d.Status(Header(0x1234)), 6);

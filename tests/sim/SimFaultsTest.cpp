@@ -36,6 +36,18 @@ TEST(SimFaults, EachFaultHasItsEffect) {
   }
 }
 
+TEST(SimFaults, ShortCutsOnlyTheKthDataReply) {
+  SimDriver d(Stm32F103xB(), true, UnitFaultsOf("short=2"));
+  std::vector<size_t> sizes;
+  for (const Bytes& request : {d.Command(kCmdReadMain, 0), d.Command(kCmdChipOperation, kSubBlankCheck),
+                               d.Command(kCmdReadMain, 4), d.Command(kCmdReadMain, 8)}) {
+    const Bytes reply = d.Reply(request);
+    ASSERT_EQ(CheckReply(reply, reply.size()), 0);  // a sound packet, only short
+    sizes.push_back(ReplyData(reply).size());
+  }
+  EXPECT_EQ(sizes, (std::vector<size_t>{4096, 1, 2048, 4096}));
+}
+
 TEST(SimFaults, SilentUnitDoesNotEvenIdentify) {
   SimDriver d(Stm32F103xB(), true, UnitFaultsOf("silent"));
   Bytes out;
@@ -127,7 +139,7 @@ TEST(SimFaults, SpecsApplyToOneUnitOrToEvery) {
 
 TEST(SimFaults, MalformedSpecsAreRejected) {
   for (const char* bad : {"*:", "*silent", "1:status=93", "1:status=93.5", "1:status=193:45", "1:status=93:G5",
-                          "1:flip=", "1:flip=zz", "1:fail=0", "1:fail=2:", "1:every=0", "1:badcrc=0",
+                          "1:flip=", "1:flip=zz", "1:fail=0", "1:fail=2:", "1:every=0", "1:badcrc=0", "1:short=0",
                           "1:silent=0", "1:auto=5,bogus", "1:wire=1", "1:delay=-5"}) {
     std::string error;
     EXPECT_FALSE(ParseUnitFaults({bad}, error)) << bad;

@@ -7,12 +7,24 @@
 #include "engine/AutoProgress.h"
 #include "engine/HostRequests.h"
 #include "engine/StepMachine.h"
+#include "engine/VerifyCompare.h"
 #include "protocol/ChannelHost.h"
 #include "sim/SimDriver.h"
 #include "sim/SimLink.h"
 
 namespace korvel::test {
 namespace {
+
+// Prompts during which something else happens, as in a modal dialog's own
+// event loop.
+struct NestedLoopPrompts : RecordingPrompts {
+  std::function<void()> WhileOpen;
+  PromptButton Message(PromptKind kind, const std::string& text,
+                       const std::vector<PromptButton>& buttons) override {
+    if (WhileOpen) WhileOpen();
+    return RecordingPrompts::Message(kind, text, buttons);
+  }
+};
 
 class SimGangRun : public testing::Test {
  protected:
@@ -28,7 +40,7 @@ class SimGangRun : public testing::Test {
     settings.EepEnabled = true;
     job = buffers.View(chip, stm32);
     job.Settings = settings;
-    requests = std::make_unique<HostRequests>(*host, job, random);
+    requests = std::make_unique<HostRequests>(*host, random);
     steps = std::make_unique<StepMachine>(app, job, WritableImages{buffers.Main, buffers.Second}, *requests,
                                           prompts, StepHooks{});
     host->Handlers.OnReply = [this](int c, uint8_t status, std::span<const uint8_t> p) {
@@ -51,6 +63,13 @@ class SimGangRun : public testing::Test {
     for (const auto& l : app.Log.Lines()) n += l.find(part) != std::string::npos;
     return n;
   }
+  // Index of the first log line holding part; -1 when none does.
+  int LineOf(const std::string& part) const {
+    const auto& lines = app.Log.Lines();
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lines[i].find(part) != std::string::npos) return int(i);
+    return -1;
+  }
   bool ChipHoldsImage(int c, uint32_t offset, uint32_t size) const {
     const auto& f = units[c]->Target().Flash;
     return std::equal(f.begin() + offset, f.begin() + offset + size, buffers.Main.begin() + offset);
@@ -59,7 +78,7 @@ class SimGangRun : public testing::Test {
   FixedClock clock;
   AppState app;
   ManualDispatcher ui;
-  RecordingPrompts prompts;
+  NestedLoopPrompts prompts;
   JobBuffers buffers;
   JobSettings settings;
   JobView job;
@@ -92,6 +111,32 @@ TEST_F(SimGangRun, AutoOnStm8WithEepromAndOneFlippedByte) {
   ASSERT_EQ(prompts.Messages.size(), 1u);
   EXPECT_NE(prompts.Messages[0].Text.find("0x00008010"), std::string::npos);
   for (int c = 0; c < kChannelCount; ++c) EXPECT_TRUE(ChipHoldsImage(c, 0x4000, 1024)) << c;
+}
+
+TEST_F(SimGangRun, VerifyDialogHoldsItsChannelUntilClosedThenFailsItOnce) {
+  std::map<int, UnitFaults> faults;
+  faults[6].FlipAt = 0x100;
+  Start(Stm32F103xB(), true, faults);
+  const Bytes progress = Wire({0xFD, 0x10, 0, 0, 0, 0, 0, 0xF3});
+  prompts.WhileOpen = [&] {
+    // The other channels go on, a frame arrives for this one and the
+    // operator takes longer than any watchdog.
+    ui.RunPending();
+    host->ReceiveData(5, progress.data(), progress.size());
+    for (int i = 0; i < 3000; ++i) host->OnTimer1Tick();
+  };
+  OnEveryChannel(&StepMachine::StartAuto);
+  ASSERT_EQ(prompts.Messages.size(), 1u);
+  EXPECT_EQ(prompts.Messages[0].Text, "Chip 6: Buffer Address 0x08000100 = 0x00, Chip = 0x01");
+  EXPECT_EQ(LinesWith("Programming Success!"), 9);
+  EXPECT_EQ(LinesWith("操作超时！"), 0);
+  EXPECT_EQ(LinesWith("数据校验错误！"), 1);
+  EXPECT_EQ(app.Channels[5].Outcome.Code, kStatusVerifyMismatch);
+  // The frame that came during the dialog is handled after the channel ended.
+  const int failed = LineOf(ChannelPrefix(5) + "数据校验错误！");
+  const int frame = LineOf(ChannelPrefix(5) + "Start Auto-Programming....");
+  EXPECT_GE(failed, 0);
+  EXPECT_GT(frame, failed);
 }
 
 TEST_F(SimGangRun, DownloadThenChipsOnTheirOwn) {

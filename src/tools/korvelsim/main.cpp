@@ -32,6 +32,7 @@ void Help(std::ostream& out, const char* program) {
       << "                    (status=93.5:45: the blank check fails with 0x45)\n"
       << "    notblank        chips hold data        protected    read-protected until erased\n"
       << "    flip[=ADDR]     one byte differs on read-back (image offset ADDR, or flash start)\n"
+      << "    short=K         the K-th reply with data carries only half of it\n"
       << "    delay=MS        replies MS ms late     wire         paced at the line rate\n"
       << "    auto=N          N chips on their own   every=MS     one chip every MS ms (500)\n"
       << "    fail=K[:RR]     every K-th chip fails with result RR (31)\n"
