@@ -4,26 +4,15 @@
 
 #include "ImageTestFiles.h"
 #include "app/Clock.h"
-#include "app/Link.h"
 #include "engine/Host.h"
+#include "support/ClosedLink.h"
 
 namespace korvel {
 namespace {
 
 using namespace testfiles;
 
-class ClosedLink : public Link {
- public:
-  void SetCommName(const std::string& name) override { name_ = name; }
-  std::string CommName() const override { return name_; }
-  void OpenPort() override { throw ECommsError("no port here"); }
-  void ClosePort() override {}
-  bool IsOpen() const override { return false; }
-  bool SendData(const uint8_t*, size_t) override { return false; }
-
- private:
-  std::string name_;
-};
+using testing_support::ClosedLink;
 
 struct HostLoad : ::testing::Test {
   HostLoad() {

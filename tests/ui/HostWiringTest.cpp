@@ -19,6 +19,7 @@
 
 #include "app/Clock.h"
 #include "engine/Host.h"
+#include "support/ClosedLink.h"
 #include "target/ChecksumReport.h"
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
@@ -29,19 +30,7 @@
 namespace korvel::ui {
 namespace {
 
-// A port that never opens: these tests need no programmer.
-class ClosedLink : public Link {
- public:
-  void SetCommName(const std::string& name) override { name_ = name; }
-  std::string CommName() const override { return name_; }
-  void OpenPort() override { throw ECommsError("no port here"); }
-  void ClosePort() override {}
-  bool IsOpen() const override { return false; }
-  bool SendData(const uint8_t*, size_t) override { return false; }
-
- private:
-  std::string name_;
-};
+using testing_support::ClosedLink;
 
 HostOptions ClosedPorts() {
   HostOptions o;
