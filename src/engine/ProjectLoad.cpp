@@ -82,6 +82,7 @@ void ApplyProject(const StagedProject& s, ImageJob& job, ChipChangeContext chipC
   MemoryBuffers& b = job.Buffers;
   b.ShowFileRange = false;
 
+  job.Chip = s.Chip;
   RestoreStoredFields(s, job.Chip, app.Settings, app.Flags);
   b.LoadLow = job.Chip.FlashBase;
   b.LoadHigh = job.Chip.FlashEnd;

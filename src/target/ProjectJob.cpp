@@ -152,7 +152,23 @@ std::optional<StagedProject> StageProject(ProjectContent content) {
 
 void RestoreStoredFields(const StagedProject& s, ChipInfo& chip, JobSettings& settings,
                          JobFlags& flags) {
-  chip = s.Chip;
+  const ChipInfo& c = s.Chip;
+  chip.ChipName = c.ChipName;
+  chip.FamilyCode = c.FamilyCode;
+  chip.ChipSubCode = c.ChipSubCode;
+  chip.FlashSizeKB = c.FlashSizeKB;
+  chip.FlashBlocks = c.FlashBlocks;
+  chip.BlockSize = c.BlockSize;
+  chip.EepSize = c.EepSize;
+  chip.SectorMapCode = c.SectorMapCode;
+  chip.FlashVariantCode = c.FlashVariantCode;
+  chip.FlashBase = c.FlashBase;
+  chip.FlashEnd = c.FlashEnd;
+  chip.EepBase = c.EepBase;
+  chip.OptionByteAddr = c.OptionByteAddr;
+  chip.VariantFlag = c.VariantFlag;
+  chip.DualBank = c.DualBank;
+  chip.HasOtp = c.HasOtp;
   settings = s.Settings;
   flags.Stm32Family = s.Stm32;
   flags.Supports18V = s.Supports18V;

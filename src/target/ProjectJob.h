@@ -29,9 +29,11 @@ struct StagedProject {
 // buffers they belong in (no writer makes such a file): it is corrupted.
 std::optional<StagedProject> StageProject(ProjectContent content);
 
-// The stored fields onto the job: the chip descriptor, the settings and
-// the family flags. Run again after the chip change so that its rules
-// cannot alter the stored values.
+// The stored fields onto the job: the chip descriptor's stored fields, the
+// settings and the family flags. The fields a file does not keep (EepEnd,
+// BlueNrgMode, Needs18V) stay as they are: give the job StagedProject::Chip
+// first, then the chip change sets them by its rules, and this runs again
+// after it so that its rules cannot alter the stored values.
 void RestoreStoredFields(const StagedProject& staged, ChipInfo& chip, JobSettings& settings,
                          JobFlags& flags);
 

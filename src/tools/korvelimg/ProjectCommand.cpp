@@ -35,7 +35,7 @@ const char* SnModeName(uint8_t mode) {
 ProjectChecks Recompute(const StagedProject& staged) {
   SystemClock clock;
   AppState app(clock);
-  ChipInfo chip;
+  ChipInfo chip = staged.Chip;
   RestoreStoredFields(staged, chip, app.Settings, app.Flags);
   app.Flags.ChipSelected = true;
   app.Flags.ImageLoaded = true;
