@@ -290,6 +290,18 @@ TEST(ProjectSave, RefusesAJobWithoutChipOrImage) {
   EXPECT_FALSE(std::filesystem::exists(dir / "a.PKV"));
 }
 
+TEST(ProjectSave, MenuEntryAsksForTheNameAndACancelSavesNothing) {
+  TempDir dir;
+  Program p;
+  PrepareJob(p, "STM32F030x4", 2);
+  StdRandomSource random(1);
+  p.prompts.FileNames = {std::nullopt, dir / "menu.PKV"};
+  EXPECT_FALSE(SaveProjectFromMenu(p->Images(), {}, random).Saved);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_TRUE(SaveProjectFromMenu(p->Images(), {}, random).Saved);
+  EXPECT_EQ(DecodeProject(ReadBytes(dir / "menu.PKV")).Result, kProjectOk);
+}
+
 TEST(ProjectSave, AFailedWriteKeepsTheOldFileAndSaysWhy) {
   TempDir dir;
   Program p;

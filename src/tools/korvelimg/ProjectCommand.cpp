@@ -67,9 +67,11 @@ void Report(const StagedProject& s, std::ostream& out) {
   out << "Data memory: " << c.EepSize << " bytes at " << Hex(c.EepBase, 8)
       << (c.HasOtp ? " (OTP)" : "") << ", image of " << f.DataMemory.size() << " bytes\n";
   out << "Option bytes at: " << Hex(c.OptionByteAddr, 8) << '\n';
-  out << "Flags:" << (s.Stm32 ? " Stm32Family" : "") << (c.VariantFlag ? " VariantFlag" : "")
-      << (s.Supports18V ? " Supports18V" : "") << (c.DualBank ? " DualBank" : "")
-      << (c.HasOtp ? " HasOtp" : "") << '\n';
+  std::string flags = std::string(s.Stm32 ? " Stm32Family" : "") +
+                      (c.VariantFlag ? " VariantFlag" : "") +
+                      (s.Supports18V ? " Supports18V" : "") + (c.DualBank ? " DualBank" : "") +
+                      (c.HasOtp ? " HasOtp" : "");
+  out << "Flags:" << (flags.empty() ? " none" : flags) << '\n';
   out << "Source name: " << f.SourceName << '\n';
 
   const ProjectChecks now = Recompute(s);
