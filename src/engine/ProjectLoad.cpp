@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/ProjectSave.h"
 #include "engine/ShowJobSettings.h"
 #include "optionbytes/OptionDisplay.h"
 #include "target/ChecksumReport.h"
@@ -132,6 +133,13 @@ ProjectFileRead OpenProject(ImageJob& job, ChipChangeContext chipContext,
                         r.Message);
   if (r.Result == kProjectOk && r.Staged) ApplyProject(*r.Staged, job, chipContext, sourceName);
   return r;
+}
+
+ProjectFileRead OpenProjectFromMenu(ImageJob& job, ChipChangeContext chipContext,
+                                    std::string& sourceName) {
+  const auto path = job.Prompts.OpenFileName(ProjectOpenDialog());
+  if (!path || path->empty()) return {};
+  return OpenProject(job, std::move(chipContext), sourceName, *path);
 }
 
 }  // namespace korvel

@@ -39,4 +39,9 @@ void ApplyProject(const StagedProject& staged, ImageJob& job, ChipChangeContext 
 ProjectFileRead OpenProject(ImageJob& job, ChipChangeContext chipContext,
                             std::string& sourceName, const std::string& path);
 
+// The menu entry: the open dialog, then OpenProject; a cancelled dialog
+// opens nothing (the result is then not Found).
+ProjectFileRead OpenProjectFromMenu(ImageJob& job, ChipChangeContext chipContext,
+                                    std::string& sourceName);
+
 }  // namespace korvel
