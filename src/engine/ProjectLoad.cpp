@@ -31,10 +31,16 @@ FileState ReadPrefix(const std::string& path, std::vector<uint8_t>& out, std::st
     error = path + ": not a regular file";
     return FileState::Unreadable;
   }
+  // The name may have been replaced since: what was opened is checked again.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = path + ": " + (fd < 0 || errno ? std::strerror(errno) : "not a regular file");
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    error = path + ": " + std::strerror(errno);
     if (fd >= 0) ::close(fd);
+    return FileState::Unreadable;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = path + ": not a regular file";
+    ::close(fd);
     return FileState::Unreadable;
   }
   out.resize(kProjectReadLimit);

@@ -206,6 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     Chips, ProjectRoundTrip,
     ::testing::Values(RoundTrip{"STM8S105K4", 16384 + 17 + 4096 + 5},
                       RoundTrip{"STM32F030x4", 16384 + 17},
+                      RoundTrip{"STM32L152x6", 32768 + 33 + 2048 + 3},
                       RoundTrip{"STM32L476xC", 262144 + 257 + 1024 + 2},
                       RoundTrip{"BlueNRG-132", 163840 + 161}),
     [](const auto& info) {
