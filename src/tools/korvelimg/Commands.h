@@ -18,5 +18,8 @@ int RunChips(const std::vector<std::string>& args, std::ostream& out, std::ostre
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // convert IN OUT [--offset N]: any readable format to the format of OUT.
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// project FILE: what a project file holds and whether it is sound (exit 1
+// when it is not, with the open's message).
+int RunProject(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvel

@@ -19,12 +19,14 @@ constexpr SubCommand kCommands[] = {
     {"chips", korvel::RunChips},
     {"info", korvel::RunInfo},
     {"convert", korvel::RunConvert},
+    {"project", korvel::RunProject},
 };
 
 constexpr const char* kUsage =
     "usage: korvelimg chips\n"
     "       korvelimg info --chip NAME FILE...\n"
-    "       korvelimg convert IN OUT [--offset N]\n";
+    "       korvelimg convert IN OUT [--offset N]\n"
+    "       korvelimg project FILE\n";
 
 }  // namespace
 
