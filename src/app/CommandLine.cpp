@@ -15,6 +15,32 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// Options that only shape a run, a save or a project download are refused
+// without one: dropped silently they would let a script believe something
+// ran (and --exit alone would leave a program nobody closes). Two jobs on
+// one line would leave the script guessing which one the status is about.
+std::optional<std::string> UnusableCombination(const CommandLine& c) {
+  const bool run = !c.Run.empty(), save = !c.SaveProject.empty(), project = !c.Positional.empty();
+  if (run && save) return std::string("--save-project and --run do not go together");
+  if (project && (run || save))
+    return std::string("a project file does not go with ") + (run ? "--run" : "--save-project");
+  if (save && (c.Chip.empty() || c.Loads.empty())) return std::string("--save-project needs --chip and --load");
+  struct Need {
+    bool Given;
+    bool Allowed;
+    const char* Text;
+  };
+  const Need needs[] = {
+      {c.Exit, run || save || project, "--exit needs --run, --save-project or a project file"},
+      {!c.Chip.empty(), run || save, "--chip needs --run or --save-project"},
+      {!c.Loads.empty(), run || save, "--load needs --run or --save-project"},
+      {c.AllowMissing, run || project, "--allow-missing needs --run or a project file"},
+  };
+  for (const Need& n : needs)
+    if (n.Given && !n.Allowed) return std::string(n.Text);
+  return std::nullopt;
+}
+
 }  // namespace
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
@@ -72,23 +98,20 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
         return r;
       }
       c.Run = *v;
+    } else if (name == "--save-project") {
+      auto v = take();
+      if (!v) return r;
+      if (v->empty()) {
+        r.Error = "--save-project needs a file name";
+        return r;
+      }
+      c.SaveProject = *v;
     } else {
       r.Error = "unknown option " + name;
       return r;
     }
   }
-  // These only shape a --run; without one they would be dropped silently
-  // (and --exit would leave a program nobody closes).
-  if (c.Run.empty()) {
-    for (auto [given, option] : {std::pair{c.Exit, "--exit"}, std::pair{!c.Chip.empty(), "--chip"},
-                                 std::pair{!c.Loads.empty(), "--load"},
-                                 std::pair{c.AllowMissing, "--allow-missing"}}) {
-      if (given) {
-        r.Error = std::string(option) + " needs --run";
-        return r;
-      }
-    }
-  }
+  if (auto error = UnusableCombination(c)) r.Error = error;
   if (!c.Positional.empty()) c.ProjectFile = c.Positional[0];
   if (c.Positional.size() >= 2 && Upper(c.Positional[1]) == "OFF") c.ExitAfterDownload = true;
   return r;
@@ -98,8 +121,12 @@ std::string UsageText(const std::string& program) {
   return "Usage: " + program + " [options] [PROJECT.PKV [OFF]]\n"
          "\n"
          "  PROJECT.PKV        load the project and download it to every programmer\n"
-         "  OFF                with a project: close once every programmer downloaded;\n"
-         "                     a project that cannot be read ends the program (64)\n"
+         "                     once the search has settled (every listed unit found,\n"
+         "                     or 3 s)\n"
+         "  OFF                with a project: write \"Download Success\" to ResDW.Txt\n"
+         "                     and close once every listed programmer downloaded; a\n"
+         "                     project that cannot be read or no unit found ends the\n"
+         "                     program (64)\n"
          "\n"
          "Options:\n"
          "  --echo-log         print every information-log line on standard output\n"
@@ -113,18 +140,23 @@ std::string UsageText(const std::string& program) {
          "                     blank, erase, program or verify; at the end print one\n"
          "                     line per channel (channel, port, result, last message)\n"
          "                     and \"OK=n, NG=m.\" on standard output\n"
-         "  --exit             close the program when the run has finished\n"
+         "  --exit             close the program when the run, the save or the\n"
+         "                     download of a project has finished, failed or not\n"
          "  --allow-missing    a listed unit that never answers is not a failure\n"
+         "  --save-project OUT.PKV\n"
+         "                     with --chip and --load: write the job as a project\n"
+         "                     file (no programmer needed)\n"
          "  --help             print this text\n"
          "\n"
-         "Exit status of a --run with --exit: 0 when every channel succeeded, else\n"
-         "the number of failed channels (a listed unit that never answered counts);\n"
-         "64 when the command line, the chip name or a file is not usable or no\n"
-         "unit was found, with the reason on standard error.\n"
+         "Exit status of a --run or a project download with --exit: 0 when every\n"
+         "channel succeeded, else the number of failed channels (a listed unit that\n"
+         "never answered counts); of a --save-project: 0 when the file was written.\n"
+         "64 when the command line, the chip name or a file is not usable, a project\n"
+         "cannot be written or no unit was found, with the reason on standard error.\n"
          "\n"
-         "With --run, --exit, --simulate or a project file and no display (neither\n"
-         "DISPLAY nor WAYLAND_DISPLAY set) the program runs on Qt's offscreen\n"
-         "platform by itself, unless QT_QPA_PLATFORM names one.\n";
+         "With --run, --exit, --simulate, --save-project or a project file and no\n"
+         "display (neither DISPLAY nor WAYLAND_DISPLAY set) the program runs on Qt's\n"
+         "offscreen platform by itself, unless QT_QPA_PLATFORM names one.\n";
 }
 
 bool IsUnattendedOperation(const std::string& op) {

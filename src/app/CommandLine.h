@@ -20,10 +20,13 @@ struct CommandLine {
   std::string Run;               // --run OP
   bool Exit = false;             // --exit
   bool AllowMissing = false;     // --allow-missing: silent listed units are no failure
+  std::string SaveProject;       // --save-project OUT.PKV: the job of --chip/--load as a project
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.
-  bool Unattended() const { return !Run.empty() || Exit || HasProject() || Simulate > 0; }
+  bool Unattended() const {
+    return !Run.empty() || Exit || HasProject() || Simulate > 0 || !SaveProject.empty();
+  }
 };
 
 struct CommandLineResult {

@@ -1,8 +1,5 @@
 #include "engine/Host.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/ChannelOps.h"
 #include "engine/AutoProgress.h"
 #include "engine/ChannelErrors.h"
@@ -11,7 +8,6 @@
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"
 #include "optionbytes/OptionReadBack.h"
-#include "serial/ConnectionSettings.h"
 #include "target/ChecksumReport.h"
 #include "target/Checksums.h"
 #include "target/ChipSelect.h"
@@ -20,8 +16,6 @@
 #include "target/ImageLoading.h"
 
 namespace korvel {
-
-namespace fs = std::filesystem;
 
 Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     : App(clock), prompts_(prompts) {
@@ -55,7 +49,7 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
                                          *requests_, prompts_, std::move(steps));
 
   DispatchHooks ops;
-  ops.CaptureContext = [this] { return CaptureContext(); };
+  ops.CaptureContext = [this] { return CaptureChipOf(Chip, App.Flags.Stm32Family); };
   ops.ShowOptionLines = [this] { ShowOptionLines(App.Log, Options, Chip, App.Flags.Stm32Family); };
   ops.ComputeOptionChecksums = [this] {
     OptionChecksums c = ComputeOptionChecksums(Options);
@@ -95,7 +89,6 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     else
       ChannelInfo(App.Log, ch, ChannelErrorText(code));
   };
-  h.OnAllDevicesFound = [this] { OnAllDevicesFound(); };
 }
 
 Host::~Host() = default;
@@ -110,20 +103,6 @@ ChipChangeContext Host::ChipContext() {
     Buffers.LoadHigh = high;
   };
   return ChipChangeContext{Chip, App.Flags, App.Settings, App.Controls, App.Log, prompts_, Options, hooks};
-}
-
-CaptureChip Host::CaptureContext() const {
-  CaptureChip c;
-  c.HasEep = Chip.EepSize != 0;
-  const ChipInfo chip = Chip;
-  const bool stm32 = App.Flags.Stm32Family;
-  // A serial number written into the data memory needs the EEP writing.
-  c.SnAddressInDataMemory = [chip, stm32](uint32_t a) {
-    if (chip.BlueNrgMode) return chip.EepBase <= a && a < chip.EepEnd;
-    if (stm32) return chip.FamilyCode >= 0x20 && chip.FamilyCode <= 0x2F && a >= chip.EepBase;
-    return a < chip.FlashBase;
-  };
-  return c;
 }
 
 void Host::RefreshJob() {
@@ -141,7 +120,6 @@ void Host::RefreshJob() {
 }
 
 void Host::FormShow(const CommandLine& cmd, const std::string& currentDir, StartupHooks steps) {
-  cmd_ = cmd;
   steps.LoadLogConfig = [this] {
     LoadLogConfig(LogConfig, LogConfigPath(App.Flags.AppDir));
     logFiles_ = std::make_unique<LogFiles>(App.Flags.AppDir, App.Log, prompts_, LogConfig);
@@ -153,8 +131,10 @@ void Host::FormShow(const CommandLine& cmd, const std::string& currentDir, Start
 
 void Host::OnTimer1Tick() {
   channels_->OnTimer1Tick();
-  CheckCommandLineExit();
+  // The run's summary comes before an "OFF" close that the same downloads
+  // allow, so that it is printed and logged before the shutdown log.
   if (unattended_) unattended_->OnTick();
+  CheckCommandLineExit();
 }
 
 bool Host::OnTimer2Tick() {
@@ -173,50 +153,46 @@ void Host::FinishLog() {
   if (logFiles_) logFiles_->WriteShutdownLog();
 }
 
-void Host::CheckCommandLineExit() {
-  const JobFlags& f = App.Flags;
-  if (!f.ExitAfterDownload || resultWritten_ || f.DownloadsDone == 0 || f.DownloadsDone != f.DevicesFound)
-    return;
-  resultWritten_ = true;
-  std::ofstream(fs::path(f.AppDir) / kResultFileName, std::ios::trunc) << "Download Success\r\n";
-  if (Window.CloseWindow) Window.CloseWindow();
+bool Host::AnyChannelBusy() const {
+  for (const ChannelState& c : App.Channels)
+    if (c.Busy) return true;
+  return false;
 }
 
-void Host::OnAllDevicesFound() {
-  if (!App.Flags.CommandLineMode || cmd_.ProjectFile.empty()) return;
-  std::error_code ec;
-  if (!fs::exists(cmd_.ProjectFile, ec)) {
-    const std::string text = "File of " + cmd_.ProjectFile + " is not found!";
-    App.Log.HostLine(text);
-    prompts_.Message(PromptKind::Information, text);
-    return;
-  }
-  // Project files are read by a later version; say so instead of
-  // downloading a job nobody loaded.
-  App.Log.HostLine("Project file " + cmd_.ProjectFile + " cannot be read by this version");
+ProjectSaveResult Host::SaveProjectFromMenu() {
+  return korvel::SaveProjectFromMenu(*images_, {job_.ProductName, ProjectSourceName}, random_);
 }
 
-std::optional<std::string> Host::ProjectProblem(const std::string& path) const {
-  std::error_code ec;
-  if (!fs::exists(path, ec)) return "File of " + path + " is not found!";
-  if (!fs::is_regular_file(path, ec) || !std::ifstream(path, std::ios::binary))
-    return "File of " + path + " cannot be opened";
-  // Project files are read by a later version.
-  return "Project file " + path + " cannot be read by this version";
+ProjectSaveResult Host::SaveProjectFile(const std::string& path) {
+  return SaveProjectAs(*images_, {job_.ProductName, ProjectSourceName}, path, random_);
 }
 
-bool Host::StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
-  if (cmd.HasProject() && cmd.ExitAfterDownload) {
-    // With "OFF" nobody is there to close a program whose download never
-    // starts: it would wait for ever.
-    if (auto problem = ProjectProblem(cmd.ProjectFile)) {
-      App.Log.HostLine(*problem);
-      if (out.Error) out.Error(*problem);
-      if (quit) quit(UnattendedRun::kUsageError);
-      return true;
-    }
-  }
-  return StartUnattended(cmd, std::move(quit), std::move(out));
+namespace {
+// The busy channels run on a snapshot of the job, but what the window shows
+// and the next operation starts from would no longer be what they run.
+constexpr const char* kProjectWhileBusy = "Project file not opened: wait until every channel has finished";
+
+ProjectFileRead RefusedWhileBusy(InfoLog& log) {
+  log.HostLine(kProjectWhileBusy);
+  ProjectFileRead r;
+  r.Found = true;
+  r.Message = kProjectWhileBusy;
+  return r;
+}
+}  // namespace
+
+ProjectFileRead Host::OpenProjectFromMenu() {
+  if (AnyChannelBusy()) return RefusedWhileBusy(App.Log);
+  ProjectFileRead r = korvel::OpenProjectFromMenu(*images_, ChipContext(), ProjectSourceName);
+  RefreshJob();
+  return r;
+}
+
+ProjectFileRead Host::OpenProjectFile(const std::string& path) {
+  if (AnyChannelBusy()) return RefusedWhileBusy(App.Log);
+  ProjectFileRead r = OpenProject(*images_, ChipContext(), ProjectSourceName, path);
+  RefreshJob();
+  return r;
 }
 
 std::optional<std::string> Host::SelectChipByName(const std::string& name) {
@@ -245,36 +221,6 @@ std::optional<std::string> Host::LoadObjectFileByName(const std::string& path, b
   UpdateEepWriteEnable(*images_);
   if (!load.Loaded) return load.Error;
   return std::nullopt;
-}
-
-bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
-  if (cmd.Run.empty()) return false;
-  UnattendedRun::Actions a;
-  a.SelectChip = [this](const std::string& name) { return SelectChipByName(name); };
-  a.LoadFile = [this](const std::string& file, bool first) { return LoadObjectFileByName(file, first); };
-  a.Run = [this](const std::string& op) {
-    OperationDispatch& d = *dispatch_;
-    if (op == "download") return d.Download();
-    if (op == "auto") return d.Auto();
-    if (op == "blank") return d.BlankCheck();
-    if (op == "erase") return d.Erase();
-    if (op == "program") return d.Program();
-    if (op == "verify") return d.Verify();
-    return 0;
-  };
-  a.ListedPorts = [this] { return int(App.Flags.ChannelCount); };
-  a.PortName = [this](int ch) { return channels_->PortName(ch); };
-  a.Quit = std::move(quit);
-  a.Error = std::move(out.Error);
-  a.Summary = std::move(out.Summary);
-  // A unit is expected only where a port was named for it (--simulate or
-  // ConfigTqz.ini); an enumerated USB serial port may be anything else.
-  std::error_code ec;
-  const bool listed = explicitPorts_ || fs::exists(fs::path(App.Flags.AppDir) / kConnectionFile, ec);
-  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
-                                                cmd.AllowMissing || !listed);
-  if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
-  return true;
 }
 
 }  // namespace korvel

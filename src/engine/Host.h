@@ -12,6 +12,8 @@
 #include "engine/HostRequests.h"
 #include "engine/JobView.h"
 #include "engine/OperationDispatch.h"
+#include "engine/ProjectLoad.h"
+#include "engine/ProjectSave.h"
 #include "engine/RandomSource.h"
 #include "engine/StepMachine.h"
 #include "engine/UnattendedRun.h"
@@ -61,6 +63,9 @@ class Host {
   OptionBuffer Options{};
   LogConfigForm LogConfig;
   HostWindowHooks Window;
+  // The name of the project the job came from (empty until one is opened);
+  // a save stores it again.
+  std::string ProjectSourceName;
 
   ChannelHost& Channels() { return *channels_; }
   OperationDispatch& Operations() { return *dispatch_; }
@@ -68,6 +73,17 @@ class Host {
   ImageJob& Images() { return *images_; }
   ChipChangeContext ChipContext();
   OperatorPrompts& Prompts() { return prompts_; }
+  RandomSource& Random() { return random_; }
+
+  // Whether any channel runs an operation.
+  bool AnyChannelBusy() const;
+  // "Save to Project File" and "Load From Project File", dialog first.
+  ProjectSaveResult SaveProjectFromMenu();
+  ProjectFileRead OpenProjectFromMenu();
+  // The save and the open of a named file, without a dialog. An open while
+  // a channel is busy is refused (Found, result kProjectUnreadable).
+  ProjectSaveResult SaveProjectFile(const std::string& path);
+  ProjectFileRead OpenProjectFile(const std::string& path);
 
   // Start-up, in the window's order; the window adds its own steps.
   void FormShow(const CommandLine& cmd, const std::string& currentDir, StartupHooks windowSteps);
@@ -93,14 +109,22 @@ class Host {
     std::function<void(const std::string& reason)> Error;  // standard error
     std::function<void(const std::string& line)> Summary;  // standard output
   };
-  // What the command line asks for once the window is shown: a project
-  // with "OFF" that cannot be used ends the program (quit(64), the reason
-  // on Error) instead of waiting for a download that never comes; then the
-  // --run. Returns whether anything was started or refused.
+  // What the command line asks for once the window is shown: the project
+  // download, the --save-project or the --run. Returns whether anything was
+  // started or refused.
   bool StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
   // Starts the --chip/--load/--run run; false when the command line does
   // not ask for one. The run quits through quit(exitCode).
   bool StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
+  // The project argument: opens it now and downloads it once the search has
+  // settled, as an unattended "download" with its summary. A file that
+  // cannot be used, or no unit, ends the program with 64 under "OFF" or
+  // --exit; otherwise the program stays open. With --exit it quits with the
+  // run's status, and under "OFF" the success closes it (ResDW.Txt).
+  bool StartProjectDownload(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
+  // --save-project: chip, files, then the project file; no unit is needed.
+  // With --exit it quits with 0, or 64 with the reason on Error.
+  bool StartProjectSave(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
   UnattendedRun* Unattended() { return unattended_.get(); }
 
   // The job as the requests see it, taken from the buffers and settings.
@@ -108,11 +132,12 @@ class Host {
   const JobView& Job() const { return job_; }
 
  private:
-  CaptureChip CaptureContext() const;
-  void OnAllDevicesFound();
   void CheckCommandLineExit();
-  // Why the project argument cannot be downloaded; nullopt when it can.
-  std::optional<std::string> ProjectProblem(const std::string& path) const;
+  // A listed unit that never answers is not held against a run: asked for,
+  // or the ports were enumerated rather than named for units.
+  bool MissingUnitsAllowed(const CommandLine& cmd) const;
+  // What every command-line run does through the host.
+  UnattendedRun::Actions RunActions(std::function<void(int)> quit, CommandLineOutput out);
 
   OperatorPrompts& prompts_;
   JobView job_;
@@ -125,10 +150,10 @@ class Host {
   std::unique_ptr<LogFiles> logFiles_;
   std::unique_ptr<UnattendedRun> unattended_;
   OptionBuffer defaultTable_{};
-  CommandLine cmd_;
   bool resultWritten_ = false;
   bool searchStarted_ = false;
   bool explicitPorts_ = false;  // --simulate gave the ports
+  bool allowMissing_ = false;
 };
 
 }  // namespace korvel

@@ -59,6 +59,12 @@ int OperationDispatch::Download() {
   return StartAll(&StepMachine::StartDownload);
 }
 
+int OperationDispatch::DownloadProject() {
+  if (hooks_.ComputeOptionChecksums) hooks_.ComputeOptionChecksums();
+  app_.Flags.DownloadsDone = 0;
+  return StartAll(&StepMachine::StartDownload);
+}
+
 int OperationDispatch::Auto() {
   Refresh();
   if (hooks_.FocusToolbar) hooks_.FocusToolbar();

@@ -40,6 +40,11 @@ class OperationDispatch {
                     DispatchHooks hooks);
 
   int Download();
+  // The download of a project opened from the command line: the job exactly
+  // as the project restored it (no capture from the controls, whose rules
+  // could change a stored value), its option check values recomputed, on
+  // every channel with a unit.
+  int DownloadProject();
   int Auto();
   int BlankCheck();
   int Erase();

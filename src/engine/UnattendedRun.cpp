@@ -119,7 +119,7 @@ void UnattendedRun::Summarise() {
   const std::string count = std::to_string(ok + ng);
   if (ng == 0) app_.Log.HostLine("Unattended " + op_ + ": all " + count + " channels succeeded");
   else app_.Log.HostLine("Unattended " + op_ + ": " + std::to_string(ng) + " of " + count + " channels failed");
-  Finish(ng);
+  Finish(ng, exit_);
 }
 
 std::string UnattendedRun::Port(int channel) const {
@@ -141,13 +141,13 @@ std::string UnattendedRun::LastMessage(int channel) const {
 void UnattendedRun::Refuse(const std::string& reason) {
   app_.Log.HostLine(reason);
   if (actions_.Error) actions_.Error(reason);
-  Finish(kUsageError);
+  Finish(kUsageError, exit_ || quitOnRefusal_);
 }
 
-void UnattendedRun::Finish(int code) {
+void UnattendedRun::Finish(int code, bool quit) {
   state_ = State::Done;
   exitCode_ = code;
-  if (exit_ && actions_.Quit) actions_.Quit(code);
+  if (quit && actions_.Quit) actions_.Quit(code);
 }
 
 }  // namespace korvel

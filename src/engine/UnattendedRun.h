@@ -54,6 +54,11 @@ class UnattendedRun {
   // Every Timer1 tick (10 ms).
   void OnTick();
 
+  // A run that cannot start at all (nothing usable, no unit) also ends the
+  // program when on, with or without --exit: the project download of "OFF"
+  // closes only after a success, and would otherwise wait for ever.
+  void QuitOnRefusal(bool on) { quitOnRefusal_ = on; }
+
   bool Finished() const { return state_ == State::Done; }
   int ExitCode() const { return exitCode_; }
 
@@ -63,7 +68,7 @@ class UnattendedRun {
   void Summarise();
   // Ends the run with 64 for reason.
   void Refuse(const std::string& reason);
-  void Finish(int code);
+  void Finish(int code, bool quit);
   std::string Port(int channel) const;
   // The text of the channel's last log line since the run started.
   std::string LastMessage(int channel) const;
@@ -75,6 +80,7 @@ class UnattendedRun {
   std::string op_;
   bool exit_;
   bool allowMissing_;
+  bool quitOnRefusal_ = false;
   State state_ = State::Waiting;
   int ticks_ = 0;
   std::vector<int> started_;

@@ -126,6 +126,9 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
     OnOptionConfigClicked(ctx, hooks);
   });
 
+  both("SavetoProjectFile1", nullptr, [&host] { host.SaveProjectFromMenu(); });
+  both("LoadFromProjectFile1", nullptr, [&host] { host.OpenProjectFromMenu(); });
+
   auto* chipDialog = new TCHipSelectForm(&window);
   both("DevButton", nullptr, [chipDialog, &host] {
     ChipChangeContext ctx = host.ChipContext();

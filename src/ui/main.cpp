@@ -70,7 +70,9 @@ int main(int argc, char** argv) {
   korvel::SystemClock clock;
   korvel::ui::QtUiDispatcher dispatcher;
   korvel::ui::QtOperatorPrompts prompts;
-  prompts.SetUnattended(!cmd.Run.empty());
+  // Scripts, and a project download nobody may have to close: a message
+  // box would hold them up, so prompts are answered by rule.
+  prompts.SetUnattended(!cmd.Run.empty() || cmd.Exit || cmd.ExitAfterDownload || !cmd.SaveProject.empty());
 
   korvel::HostOptions options;
   options.Links = [&dispatcher](int) { return std::make_unique<korvel::TComm>(dispatcher); };

@@ -43,19 +43,40 @@ TEST(CommandLine, Errors) {
   }
 }
 
-// Options that only shape a run are refused without one: dropped silently
-// they would let a script believe something ran, and --exit alone would
-// leave a program nobody closes.
-TEST(CommandLine, RunOptionsNeedARun) {
-  for (const char* option : {"--exit", "--allow-missing"}) {
-    auto r = ParseCommandLine({option});
-    ASSERT_TRUE(r.Error) << option;
-    EXPECT_EQ(*r.Error, std::string(option) + " needs --run");
+// Options that only shape a run, a save or a project download are refused
+// without one: dropped silently they would let a script believe something
+// ran, and --exit alone would leave a program nobody closes. Two jobs on one
+// line are refused too: the exit status could only speak for one.
+TEST(CommandLine, OptionsNeedTheJobTheyShape) {
+  struct Case {
+    std::vector<std::string> Args;
+    const char* Error;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {{"--exit"}, "--exit needs --run, --save-project or a project file"},
+      {{"--allow-missing"}, "--allow-missing needs --run or a project file"},
+      {{"--chip", "STM8S003F3", "--load", "a.hex"}, "--chip needs --run or --save-project"},
+      {{"--save-project", "out.PKV", "--chip", "STM8S003F3"}, "--save-project needs --chip and --load"},
+      {{"--save-project", "out.PKV", "--chip", "X", "--load", "a.hex", "--run", "auto"},
+       "--save-project and --run do not go together"},
+      {{"job.PKV", "--run", "auto"}, "a project file does not go with --run"},
+      {{"job.PKV", "--save-project", "out.PKV", "--chip", "X", "--load", "a"},
+       "a project file does not go with --save-project"},
+      {{"--save-project="}, "--save-project needs a file name"},
+      {{"--allow-missing", "--allow-missing", "--run", "blank", "--exit"}, nullptr},
+      {{"job.PKV", "off", "--exit", "--allow-missing"}, nullptr},
+      {{"--chip", "STM8S003F3", "--load", "a.hex", "--save-project", "out.PKV", "--exit"}, nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto r = ParseCommandLine(c.Args);
+    if (c.Error)
+      EXPECT_EQ(r.Error, c.Error) << c.Args[0];
+    else
+      EXPECT_FALSE(r.Error) << *r.Error;
   }
-  EXPECT_EQ(ParseCommandLine({"--chip", "STM8S003F3", "--load", "a.hex"}).Error, "--chip needs --run");
-  auto ok = ParseCommandLine({"--run", "blank", "--allow-missing", "--exit"});
-  ASSERT_FALSE(ok.Error) << *ok.Error;
-  EXPECT_TRUE(ok.Line.AllowMissing);
+  const auto save = ParseCommandLine({"--chip", "STM8S003F3", "--load", "a.hex", "--save-project", "out.PKV"});
+  EXPECT_EQ(save.Line.SaveProject, "out.PKV");
+  EXPECT_TRUE(save.Line.Unattended());
 }
 
 TEST(CommandLine, OffscreenPlatformOnlyForUnattendedRunsWithoutADisplayOrAChoice) {

@@ -1,0 +1,123 @@
+// What the command line asks of the host once the window is shown: the
+// download of a project argument, --save-project and the --run.
+#include <filesystem>
+#include <fstream>
+
+#include "engine/Host.h"
+#include "serial/ConnectionSettings.h"
+
+namespace korvel {
+
+namespace fs = std::filesystem;
+
+bool Host::StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  if (!cmd.SaveProject.empty()) return StartProjectSave(cmd, std::move(quit), std::move(out));
+  if (cmd.HasProject()) return StartProjectDownload(cmd, std::move(quit), std::move(out));
+  return StartUnattended(cmd, std::move(quit), std::move(out));
+}
+
+bool Host::StartProjectDownload(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  if (!cmd.HasProject()) return false;
+  allowMissing_ = MissingUnitsAllowed(cmd);
+  // Nobody is there to close a program under "OFF" or --exit whose
+  // download never starts: it ends with 64 instead of waiting for ever.
+  const bool mustEnd = cmd.ExitAfterDownload || cmd.Exit;
+  const std::string& path = cmd.ProjectFile;
+  const ProjectFileRead read = OpenProjectFile(path);
+  std::optional<std::string> problem;
+  if (!read.Found) {
+    problem = "File of " + path + " is not found!";
+    App.Log.HostLine(*problem);
+    prompts_.Message(PromptKind::Information, *problem);
+  } else if (read.Result != kProjectOk) {
+    // The open logged its message; the terminal also gets the file's name.
+    problem = read.Result == kProjectUnreadable ? read.Message : path + ": " + read.Message;
+  }
+  if (problem) {
+    if (mustEnd) {
+      if (out.Error) out.Error(*problem);
+      if (quit) quit(UnattendedRun::kUsageError);
+    }
+    return true;
+  }
+  UnattendedRun::Actions a = RunActions(std::move(quit), std::move(out));
+  a.Run = [this](const std::string&) { return dispatch_->DownloadProject(); };
+  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), std::string(), std::vector<std::string>{},
+                                                "download", cmd.Exit, allowMissing_);
+  unattended_->QuitOnRefusal(cmd.ExitAfterDownload);
+  if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
+  return true;
+}
+
+bool Host::StartProjectSave(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  if (cmd.SaveProject.empty()) return false;
+  auto end = [&](const std::optional<std::string>& error) {
+    if (error) {
+      App.Log.HostLine(*error);
+      if (out.Error) out.Error(*error);
+    }
+    if (cmd.Exit && quit) quit(error ? UnattendedRun::kUsageError : 0);
+    return true;
+  };
+  if (auto error = SelectChipByName(cmd.Chip)) return end(error);
+  for (size_t i = 0; i < cmd.Loads.size(); ++i)
+    if (auto error = LoadObjectFileByName(cmd.Loads[i], i == 0)) return end(error);
+  const ProjectSaveResult saved = SaveProjectFile(cmd.SaveProject);
+  return end(saved.Saved ? std::nullopt : std::optional<std::string>(saved.Message));
+}
+
+void Host::CheckCommandLineExit() {
+  const JobFlags& f = App.Flags;
+  if (!f.ExitAfterDownload || resultWritten_ || f.DownloadsDone == 0 || f.DownloadsDone != f.DevicesFound)
+    return;
+  // The download no longer waits for a listed unit that never answers; its
+  // chips would then go without the job while the result file says
+  // success. So a missing unit keeps the program open, as a failed download
+  // does, unless missing units are allowed.
+  if (!allowMissing_ && f.DevicesFound < f.ChannelCount) return;
+  resultWritten_ = true;
+  std::ofstream(fs::path(f.AppDir) / kResultFileName, std::ios::trunc) << "Download Success\r\n";
+  if (Window.CloseWindow) Window.CloseWindow();
+}
+
+bool Host::MissingUnitsAllowed(const CommandLine& cmd) const {
+  // A unit is expected only where a port was named for it (--simulate or
+  // ConfigTqz.ini); an enumerated USB serial port may be anything else.
+  std::error_code ec;
+  const bool listed = explicitPorts_ || fs::exists(fs::path(App.Flags.AppDir) / kConnectionFile, ec);
+  return cmd.AllowMissing || !listed;
+}
+
+UnattendedRun::Actions Host::RunActions(std::function<void(int)> quit, CommandLineOutput out) {
+  UnattendedRun::Actions a;
+  a.SelectChip = [this](const std::string& name) { return SelectChipByName(name); };
+  a.LoadFile = [this](const std::string& file, bool first) { return LoadObjectFileByName(file, first); };
+  a.ListedPorts = [this] { return int(App.Flags.ChannelCount); };
+  a.PortName = [this](int ch) { return channels_->PortName(ch); };
+  a.Quit = std::move(quit);
+  a.Error = std::move(out.Error);
+  a.Summary = std::move(out.Summary);
+  return a;
+}
+
+bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  if (cmd.Run.empty()) return false;
+  UnattendedRun::Actions a = RunActions(std::move(quit), std::move(out));
+  a.Run = [this](const std::string& op) {
+    OperationDispatch& d = *dispatch_;
+    if (op == "download") return d.Download();
+    if (op == "auto") return d.Auto();
+    if (op == "blank") return d.BlankCheck();
+    if (op == "erase") return d.Erase();
+    if (op == "program") return d.Program();
+    if (op == "verify") return d.Verify();
+    return 0;
+  };
+  allowMissing_ = MissingUnitsAllowed(cmd);
+  unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
+                                                allowMissing_);
+  if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
+  return true;
+}
+
+}  // namespace korvel
