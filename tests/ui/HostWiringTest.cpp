@@ -321,5 +321,44 @@ TEST_F(HostWindowFixture, ChangingTheChipReshapesBothHexViews) {
   }
 }
 
+// The menu's save writes the job; a later open brings it back over another
+// one, in the buffers, the hex views and the controls alike.
+TEST_F(HostWindowFixture, ProjectMenuSaveThenOpenRoundTripsTheJob) {
+  ASSERT_FALSE(host.SelectChipByName("STM8S105K4"));
+  const auto image = dir / "meter.hex";
+  std::ofstream(image) << ":048000000102030472\n:00000001FF\n";
+  ASSERT_FALSE(host.LoadObjectFileByName(image.string(), true));
+  for (int i = 0; i < 1024; ++i) host.Buffers.Main[0x4000 + i] = static_cast<uint8_t>(0x40 + i);
+  Find<QAbstractButton>("CheckBoxCtrl")->click();
+  Find<QSpinBox>("SpinEditNum")->setValue(500);
+  const auto project = (dir / "meter.PKV").string();
+  prompts.FileNames = {project};
+  window.Trigger("SavetoProjectFile1");
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Created Project File : " + project});
+
+  // Another job in the window.
+  ASSERT_FALSE(host.SelectChipByName("STM32F103xB"));
+  Find<QAbstractButton>("CheckBoxCtrl")->click();
+  ASSERT_FALSE(Find<QAbstractButton>("CheckBoxCtrl")->isChecked());
+
+  prompts.Messages.clear();
+  prompts.FileNames = {project};
+  window.Trigger("LoadFromProjectFile1");
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Project File Open Success!"});
+  EXPECT_EQ(Find<QLineEdit>("MCUNameEdit")->text(), QStringLiteral("STM8S105K4"));
+  EXPECT_TRUE(Find<QAbstractButton>("CheckBoxCtrl")->isChecked());
+  EXPECT_EQ(Find<QSpinBox>("SpinEditNum")->value(), 500);
+  EXPECT_EQ(host.Buffers.Main[0x8003], 0x04);
+  EXPECT_EQ(host.Buffers.Main[0x4001], 0x41);
+  QAbstractItemModel* flash = window.HexViewer()->model();
+  EXPECT_EQ(flash->data(flash->index(0, 0)).toString(), QStringLiteral("0x008000"));
+  EXPECT_EQ(flash->data(flash->index(0, 4)).toString(), QStringLiteral("04"));
+  QAbstractItemModel* data = window.EEPDataView()->model();
+  EXPECT_EQ(data->data(data->index(0, 2)).toString(), QStringLiteral("41"));
+  // The next operation starts from the opened job.
+  EXPECT_EQ(host.Job().Chip.ChipName, "STM8S105K4");
+  EXPECT_EQ(host.Job().Settings.MaxCount, 500u);
+}
+
 }  // namespace
 }  // namespace korvel::ui
