@@ -81,7 +81,8 @@ class Program {
   }
   bool Logged(const std::string& part) const {
     const auto& lines = host->App.Log.Lines();
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.find(part) != std::string::npos; });
   }
 
   std::array<std::shared_ptr<SimUnit>, kChannelCount> Units;
