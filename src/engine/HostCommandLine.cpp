@@ -1,10 +1,10 @@
 // What the command line asks of the host once the window is shown: the
 // download of a project argument, --save-project and the --run.
 #include <filesystem>
-#include <fstream>
 
 #include "engine/Host.h"
 #include "serial/ConnectionSettings.h"
+#include "target/ImageFile.h"
 
 namespace korvel {
 
@@ -76,7 +76,14 @@ void Host::CheckCommandLineExit() {
   // does, unless missing units are allowed.
   if (!allowMissing_ && f.DevicesFound < f.ChannelCount) return;
   resultWritten_ = true;
-  std::ofstream(fs::path(f.AppDir) / kResultFileName, std::ios::trunc) << "Download Success\r\n";
+  // A result file that could not be written must not close the program as
+  // if the line had its job: the script would find no success to read.
+  const std::string path = (fs::path(f.AppDir) / kResultFileName).string();
+  const WriteResult written = WriteFileBytes(path, "Download Success\r\n");
+  if (!written.Ok) {
+    App.Log.HostLine(path + ": " + written.Error);
+    return;
+  }
   if (Window.CloseWindow) Window.CloseWindow();
 }
 

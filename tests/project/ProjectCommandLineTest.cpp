@@ -177,6 +177,17 @@ TEST_F(ProjectCommandLine, OffDownloadsTheProjectToEveryUnitAndCloses) {
   EXPECT_EQ(run.host->App.Flags.DownloadsDone, 10);
 }
 
+// A result file that cannot be written is no success: the program stays
+// open and says why instead of closing as if the line had its job.
+TEST_F(ProjectCommandLine, OffStaysOpenWhenTheResultFileCannotBeWritten) {
+  SaveProject();
+  fs::create_directories(fs::path(dir / "ResDW.Txt") / "in-the-way");
+  Program run(dir.path(), {project, "off"});
+  run.Run(3000);
+  EXPECT_FALSE(run.Closed);
+  EXPECT_TRUE(run.Logged("ResDW.Txt: "));
+}
+
 // Without "OFF" and --exit the program downloads and stays open.
 TEST_F(ProjectCommandLine, WithoutOffTheProgramDownloadsAndStaysOpen) {
   SaveProject();
