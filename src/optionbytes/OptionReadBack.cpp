@@ -33,8 +33,11 @@ bool ReplaceWithReadBack(OptionBuffer& b, const ChipInfo& c, bool stm32,
       b[1] = r[1];
       b[2] = r[2];
       b[3] = r[3] | 0x30;
-      b[4] = r[6];
-      b[5] = r[7] | 0xF0;
+      // The second bank's write protection sits in the upper half of the
+      // second option word, where the defaults, the editor and the printed
+      // lines keep it: offsets 6 and 7, not 4 and 5.
+      b[6] = r[6];
+      b[7] = r[7] | 0xF0;
     } else {
       std::copy_n(r.begin(), 4, b.begin());
     }

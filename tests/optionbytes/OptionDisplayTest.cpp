@@ -106,7 +106,7 @@ TEST(OptionReadBack, ReplacesTheFamilysRangeOnly) {
       {"STM8S105K4", 128, Counting()},
       {"STM8L152C6", 15, Expected(0x5C, {{0, "80 81 82 83 84 85 86 87 88 89 8A 8B 8C 8D 8E"}})},
       {"STM32F407xG", 4, Expected(0x5C, {{0, "80 81 82 83"}, {8, "82 83"}})},
-      {"STM32F429xI", 8, Expected(0x5C, {{0, "82 81 82 B3 86 F7"}, {8, "82 83"}})},
+      {"STM32F429xI", 8, Expected(0x5C, {{0, "82 81 82 B3"}, {6, "86 F7 82 83"}})},
       {"STM32L073xZ", 32, Expected(0x5C, {{0, "80 81 82 83 84 85 86 87 88 89 8A 8B 8C 8D 8E 8F "
                                             "90 91 92 93 94 95 96 97 98 99 9A 9B 9C 9D 9E 9F"}})},
       {"STM32L151xD", 32, Expected(0x5C, {{0, "80 81 82 83 84 85 86 87 88 89 8A 8B 8C 8D 8E 8F "
