@@ -64,7 +64,7 @@
 //   WriteRule limits when OK writes it at all.
 // - Write/State: escape hatches for controls no mask can describe; Write
 //   replaces the item write, State replaces the state read.
-// - Extra: one more conditional write after every item write of the row.
+// - Extra: one more conditional write after every write of the row.
 
 #include <cstdint>
 #include <string>
