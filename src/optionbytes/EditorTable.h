@@ -46,7 +46,9 @@
 // - Label/LabelTexts: a panel whose text follows the bit state ("Bit7=0" /
 //   "Bit7=1", "_HALT" / "_RST"). ShowLabelTexts, when given, are the texts
 //   the panel gets when the form is shown (some panels read differently
-//   after an edit and after reopening).
+//   after an edit and after reopening). A label text holding a format
+//   ("0x%0.2x") prints the row's byte through it, for value panels that a
+//   control sets to a fixed text ("0xAA") but the form fills from the byte.
 // - Spin edit: Min..Max, written into the Mask bits (shifted to the mask's
 //   lowest bit). Key edit: up to MaxLength hexadecimal digits; Int edit:
 //   the integer text of IntegerText.h (decimal, 0x, $), Width bytes from

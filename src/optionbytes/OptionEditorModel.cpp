@@ -114,7 +114,11 @@ int OptionEditorModel::ReadState(const ControlRow& row) const {
 std::string OptionEditorModel::LabelFor(const ControlRow& row, int state, bool shown) const {
   const auto& texts = shown && !row.ShowLabelTexts.empty() ? row.ShowLabelTexts : row.LabelTexts;
   if (state < 0 || static_cast<std::size_t>(state) >= texts.size()) return {};
-  return texts[static_cast<std::size_t>(state)];
+  const std::string& text = texts[static_cast<std::size_t>(state)];
+  // A value panel that a control relabels: it prints the byte it shows.
+  if (text.find('%') != std::string::npos && row.Offset >= 0)
+    return FormatHex(text, buffer_[static_cast<std::size_t>(row.Offset)]);
+  return text;
 }
 
 std::string OptionEditorModel::EditTextFromBuffer(const ControlRow& row) const {
