@@ -41,7 +41,9 @@ TEST(Stm8AxEditor, ActionsWriteValueThenComplement) {
       {"STM8S208RB", {"ComboBoxPRSE=3", "PopMenuAWU=1", "PopMenuCLK=1", "ComboBoxPRSE=1"}, {{7, "0D F2"}},
        {{"lbLHSI", "HSE"}, {"panelExtClk", "EXT CLK"}, {"lbOPT4V", "0x0d"}}},
       // TMU keys: written on OK only, an empty edit as 00, one digit as 0N.
-      {"STM8AF5288", {"EditKey1=ab", "EditKey3=7", "EditKey8=F0", "EditTMU_MAX="}, {{16, "AB 00 07 00 00 00 00 F0 00"}}},
+      {"STM8AF5288", {"EditKey1=ab", "EditKey3=7", "EditKey8=F0", "EditTMU_MAX="},
+       {{16, "AB 00 07 00 00 00 00 F0 00"}}, {{"EditKey8", "F0"}}},
+      // Cancel: nothing of the keys reaches the buffer.
       {"STM8AF5288", {"EditKey1=ab", "EditTMU_MAX="}, {}, {}, {}, false},
   };
   for (const auto& k : cases) test::RunEditorCase(k);
