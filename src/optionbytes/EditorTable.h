@@ -57,6 +57,8 @@
 //   otherwise their DesignText.
 // - Display: a read-only panel; its text is Text(buffer, chip) or
 //   "0x%0.2x" of Offset. Displays are recomputed after every change.
+//   ShowText, when given, is the text the panel gets when the form is shown
+//   (a caption that the dialog formats differently on show and on edit).
 // - Warning: shown (and answered OK) before the item writes; per item.
 // - Applies/Visible/Enabled: predicates on EditorChip, nullptr = always.
 //   Rows that do not apply do not exist for the chip (use it for variants
@@ -153,6 +155,7 @@ struct ControlRow {
   std::string DesignText;
   ChipRule ShowRule = nullptr;  // edits: load from the buffer on show
   DisplayText Text = nullptr;
+  DisplayText ShowText = nullptr;  // displays: on show, if different
   std::string Hint;
   ChipRule Applies = nullptr;
   ChipRule Visible = nullptr;

@@ -143,7 +143,8 @@ void OptionEditorModel::Show() {
     if (IsEdit(row.Kind)) {
       c.Text = Holds(row.ShowRule, chip_) ? EditTextFromBuffer(row) : row.DesignText;
     } else if (row.Kind == ControlKind::Display) {
-      c.Text = row.Text ? row.Text(buffer_, chip_) : EditTextFromBuffer(row);
+      const DisplayText text = row.ShowText ? row.ShowText : row.Text;
+      c.Text = text ? text(buffer_, chip_) : EditTextFromBuffer(row);
     } else if (row.Kind == ControlKind::Label) {
       c.Text = row.Caption;
     } else {
