@@ -112,5 +112,25 @@ TEST(Stm32L4Editor, UnreadableTextsKeepTheBytes) {
   }
 }
 
+// Every item of every box reads back as itself, and no two boxes own the
+// same bit.
+TEST(Stm32L4Editor, EachBoxOwnsItsBitsAlone) {
+  for (const char* chip : {"STM32L432xC", "STM32L4R9xI"}) {
+    OpenEditor e(chip);
+    std::map<int, uint8_t> owned;
+    for (const auto& c : e.Model->Controls()) {
+      const ControlRow& row = *c.Row;
+      if (row.Kind != ControlKind::ComboBox || !c.Visible) continue;
+      EXPECT_EQ(owned[row.Offset] & row.Mask, 0) << chip << " " << row.Name;
+      owned[row.Offset] |= row.Mask;
+      for (int k = 0; k < static_cast<int>(row.Items.size()); ++k) {
+        ASSERT_EQ(e.Model->Choose(row.Name, k), "");
+        e.Model->Show();
+        EXPECT_EQ(e.Model->Find(row.Name)->State, k) << chip << " " << row.Name;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korvel
