@@ -17,7 +17,8 @@
 //
 // The table:
 // - FormName: the dialog class name ("TSTM32F1xOptByteForm"); the window
-//   title is always the chip name followed by " Option Byte Setting".
+//   title is the chip name followed by " Option Byte Setting", unless
+//   Title gives a fixed one.
 // - ComplementOf: where the complement of a written byte goes (-1: none).
 //   Every write of a control is followed by complement = NOT value at that
 //   offset. Families without complements leave it nullptr.
@@ -183,6 +184,7 @@ struct EditorTable {
   int (*ComplementOf)(int offset) = nullptr;
   std::vector<ControlGroup> Groups;
   std::vector<ControlRow> Rows;
+  std::string Title;  // a fixed window title; empty: chip name + suffix
 };
 
 // The hint of every panel set with the right mouse button.

@@ -62,7 +62,9 @@ OptionEditorModel::OptionEditorModel(const EditorTable& table, EditorChip chip, 
   Show();
 }
 
-std::string OptionEditorModel::Caption() const { return chip_.ChipName + kOptionCaptionSuffix; }
+std::string OptionEditorModel::Caption() const {
+  return table_.Title.empty() ? chip_.ChipName + kOptionCaptionSuffix : table_.Title;
+}
 
 const ControlState* OptionEditorModel::Find(std::string_view name) const {
   for (const auto& c : controls_)

@@ -34,7 +34,7 @@ class OptionEditorModel {
 
   // The form is shown: visibility, then every control from the buffer.
   void Show();
-  // Chip name + " Option Byte Setting".
+  // Chip name + " Option Byte Setting", or the table's fixed title.
   std::string Caption() const;
 
   const EditorTable& Table() const { return table_; }
