@@ -13,6 +13,7 @@
 #include "engine/JobView.h"
 #include "engine/OperationDispatch.h"
 #include "engine/RandomSource.h"
+#include "engine/SerialNumbers.h"
 #include "engine/StepMachine.h"
 #include "engine/UnattendedRun.h"
 #include "logging/LogConfig.h"
@@ -66,6 +67,7 @@ class Host {
   OperationDispatch& Operations() { return *dispatch_; }
   StepMachine& Steps() { return *steps_; }
   ImageJob& Images() { return *images_; }
+  SerialNumbers& Serials() { return *serials_; }
   ChipChangeContext ChipContext();
   OperatorPrompts& Prompts() { return prompts_; }
 
@@ -122,6 +124,7 @@ class Host {
   std::unique_ptr<StepMachine> steps_;
   std::unique_ptr<OperationDispatch> dispatch_;
   std::unique_ptr<ImageJob> images_;
+  std::unique_ptr<SerialNumbers> serials_;
   std::unique_ptr<LogFiles> logFiles_;
   std::unique_ptr<UnattendedRun> unattended_;
   OptionBuffer defaultTable_{};
