@@ -18,6 +18,7 @@
 #include "target/ChipSeries.h"
 #include "target/ImageCommands.h"
 #include "target/ImageLoading.h"
+#include "target/SerialControls.h"
 
 namespace korvel {
 
@@ -258,7 +259,12 @@ std::optional<std::string> Host::LoadObjectFileByName(const std::string& path, b
 bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
   if (cmd.Run.empty()) return false;
   UnattendedRun::Actions a;
-  a.SelectChip = [this](const std::string& name) { return SelectChipByName(name); };
+  // The serial-number address is checked against the chip just selected.
+  a.SelectChip = [this, serial = cmd.Serial](const std::string& name) -> std::optional<std::string> {
+    if (auto error = SelectChipByName(name)) return error;
+    if (!serial.On) return std::nullopt;
+    return ApplySerialOptions(App.Controls, App.Settings, Chip, serial);
+  };
   a.LoadFile = [this](const std::string& file, bool first) { return LoadObjectFileByName(file, first); };
   a.Run = [this](const std::string& op) {
     OperationDispatch& d = *dispatch_;
