@@ -10,6 +10,7 @@
 #include "engine/Host.h"
 #include "sim/SimDriver.h"
 #include "sim/SimLink.h"
+#include "target/Checksums.h"
 
 namespace korvel::test {
 namespace {
@@ -80,6 +81,8 @@ TEST_F(SimSerial, TenChipsOfOneAutoGetTenNumbersAndAFailedOnesNumberComesBackFir
     }
     ASSERT_EQ(Outcome(c).Result, ChannelResult::Success);
     EXPECT_EQ(ChipNumber(c, 0xFFFE), 0x100u + c);
+    // The check values each channel sent are those of its own image.
+    EXPECT_EQ(host->Steps().Job(c).Checks.FlashCrc, GetBrevanCheckSum(units[c]->Target().Flash, 0, 0x1FFFF));
     char line[64];
     std::snprintf(line, sizeof line, "Programming Success! SN 0x%08x", 0x100u + c);
     EXPECT_EQ(Outcome(c).Text, line);
@@ -100,20 +103,28 @@ TEST_F(SimSerial, TenChipsOfOneAutoGetTenNumbersAndAFailedOnesNumberComesBackFir
   EXPECT_EQ(host->App.Flags.OnlineCounter, 18u);
 }
 
-TEST_F(SimSerial, ALoneChannelWritesItsNumberIntoTheJobAndMovesOnAfterSuccess) {
+TEST_F(SimSerial, ALoneChannelWritesItsNumberIntoTheJobAndMovesOnAfterEachSuccess) {
   Start({});
   LoadImage();
   for (int c = 1; c < kChannelCount; ++c) host->App.Channels[c].Connected = false;
   MainControls& ctl = host->App.Controls;
   SerialsOn("1000", "0x0800FFF0");
   ctl.ChkBoxStrSN.Checked = ctl.ChkBoxSNDP.Checked = true;
-  EXPECT_EQ(host->Operations().Auto(), 1);
-  EXPECT_EQ(std::string(host->Buffers.Main.begin() + 0xFFF0, host->Buffers.Main.begin() + 0xFFF4), "1000");
-  EXPECT_EQ(ctl.SNEdit.Text, "1000");  // until the chip succeeded
-  Pump();
-  ASSERT_EQ(Outcome(0).Result, ChannelResult::Success);
-  EXPECT_EQ(units[0]->Target().ReadFlash(0xFFF0, 4), (std::vector<uint8_t>{'1', '0', '0', '0'}));
-  EXPECT_EQ(ctl.SNEdit.Text, "1001");
+  ctl.ChkBoxIgnOptB.Checked = true;  // the chain ends after the verification
+  for (const std::string text : {"1000", "1001", "1002"}) {
+    EXPECT_EQ(host->Operations().Auto(), 1);
+    EXPECT_EQ(std::string(host->Buffers.Main.begin() + 0xFFF0, host->Buffers.Main.begin() + 0xFFF4), text);
+    EXPECT_EQ(ctl.SNEdit.Text, text);  // until the chip succeeded
+    Pump();
+    ASSERT_EQ(Outcome(0).Result, ChannelResult::Success);
+    const auto chip = units[0]->Target().ReadFlash(0xFFF0, 4);
+    EXPECT_EQ(std::string(chip.begin(), chip.end()), text);
+    // Without an option-byte step the number stands on a line of its own.
+    char line[32];
+    std::snprintf(line, sizeof line, "SN 0x%08x", unsigned(std::stoul(text)));
+    EXPECT_EQ(Outcome(0).Text, line);
+  }
+  EXPECT_EQ(ctl.SNEdit.Text, "1003");  // three chips: three steps on
 }
 
 // --sn 0x100 --sn-step 1 --run auto on ten units leaves 0x100 .. 0x109 in
