@@ -14,6 +14,8 @@ void SerialNumbers::Show() {
 
 void SerialNumbers::HandOut(const std::vector<int>& channels) {
   Settle();
+  // Bytes are only ever for the channels of this start.
+  for (auto& own : own_) own.clear();
   AppState& app = job_.App;
   const MainControls& c = app.Controls;
   const JobSettings& s = app.Settings;
@@ -29,7 +31,6 @@ void SerialNumbers::HandOut(const std::vector<int>& channels) {
     const auto bytes = SerialBytes(SerialSpecFor(c, s, numbers[i]));
     const BufferBytes placed = PlaceInMainBuffer(job_.Chip, app.Flags.Stm32Family, s.SnAddress, bytes,
                                                  job_.Buffers.Main.size());
-    own_[ch].clear();
     if (!placed.Bytes.empty()) own_[ch].push_back(ImagePatch{placed.Offset, placed.Bytes});
   }
   Show();
