@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "target/SerialControls.h"
 #include "target/SerialNumber.h"
 
 namespace korvel {
@@ -20,6 +21,12 @@ void SerialNumbers::HandOut(const std::vector<int>& channels) {
   const MainControls& c = app.Controls;
   const JobSettings& s = app.Settings;
   if (!OnlineSerials(c) || channels.empty()) return;
+  // A number outside the chip would be programmed nowhere: no chip gets one
+  // then, and none is used up.
+  if (!ValidSnAddress(job_.Chip, s.SnAddress)) {
+    app.Log.HostLine(kSnAddressOutsideChip);
+    return;
+  }
   const auto numbers = allocator_.HandOut(channels, s.SnValue, s.SnStep).Numbers;
   if (channels.size() == 1) {
     WriteSerialToImage(job_, SerialSpecFor(c, s, numbers[0]), s.SnAddress);

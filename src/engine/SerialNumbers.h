@@ -20,7 +20,8 @@ class SerialNumbers {
 
   // Auto is about to start these channels (in channel order), with the
   // settings just captured. Nothing happens unless CheckBoxSN and
-  // ChkBoxPCSN are both ticked.
+  // ChkBoxPCSN are both ticked; with an address outside the chip the
+  // warning is logged and no number is handed out.
   void HandOut(const std::vector<int>& channels);
   // What the channel's start takes as its own (once).
   std::vector<ImagePatch> OwnBytes(int channel);

@@ -127,6 +127,21 @@ TEST_F(SimSerial, ALoneChannelWritesItsNumberIntoTheJobAndMovesOnAfterEachSucces
   EXPECT_EQ(ctl.SNEdit.Text, "1003");  // three chips: three steps on
 }
 
+TEST_F(SimSerial, NoNumberIsUsedUpForAnAddressOutsideTheChip) {
+  Start({});
+  LoadImage();
+  SerialsOn("0x00000100", "0x0000FFF0");
+  const std::vector<uint8_t> shared = host->Buffers.Main;
+  host->App.Log.Clear();
+  EXPECT_EQ(host->Operations().Auto(), kChannelCount);
+  Pump();
+  ASSERT_FALSE(host->App.Log.Lines().empty());
+  EXPECT_EQ(host->App.Log.Lines()[0], "> 07:14:11 序列号地址超出了芯片的有效地址空间，请核对清楚并重新设定！");
+  for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(Outcome(c).Text, "Programming Success!") << c;
+  EXPECT_EQ(host->App.Controls.SNEdit.Text, "0x00000100");
+  EXPECT_EQ(host->Buffers.Main, shared);
+}
+
 // --sn 0x100 --sn-step 1 --run auto on ten units leaves 0x100 .. 0x109 in
 // the ten chips, each once.
 TEST_F(SimSerial, TheCommandLineRunNumbersTenChips) {
