@@ -24,9 +24,10 @@ std::optional<std::string> CaptureJobSettings(MainControls& c, JobSettings& s,
   // not a number leaves the settings and the controls exactly as they were.
   const auto step = ParseInteger(c.GainEdit.Text);
   if (!step) return NotAnIntegerMessage(c.GainEdit.Text);
-  std::optional<int64_t> value, address;
+  std::optional<int64_t> address;
+  std::optional<uint32_t> value;
   if (c.CheckBoxSN.Checked) {
-    value = ParseInteger(c.SNEdit.Text);
+    value = ParseUnsigned32(c.SNEdit.Text);
     if (!value) return NotAnIntegerMessage(c.SNEdit.Text);
     address = ParseInteger(c.AddrEdit.Text);
     if (!address) return NotAnIntegerMessage(c.AddrEdit.Text);
@@ -76,7 +77,7 @@ std::optional<std::string> CaptureJobSettings(MainControls& c, JobSettings& s,
   s.SnMode = SnModeOf(c);
   if (c.CheckBoxSN.Checked) {
     s.SnStep = static_cast<uint16_t>(*step);
-    s.SnValue = static_cast<uint32_t>(*value);
+    s.SnValue = *value;
     s.SnAddress = static_cast<uint32_t>(*address);
     if (chip.SnAddressInDataMemory && chip.SnAddressInDataMemory(s.SnAddress))
       c.EnWrtEep.Checked = true;

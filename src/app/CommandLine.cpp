@@ -35,6 +35,7 @@ std::optional<std::string> UnusableCombination(const CommandLine& c) {
       {!c.Chip.empty(), run || save, "--chip needs --run or --save-project"},
       {!c.Loads.empty(), run || save, "--load needs --run or --save-project"},
       {c.AllowMissing, run || project, "--allow-missing needs --run or a project file"},
+      {c.Serial.On, run || save, "--sn needs --run or --save-project"},
   };
   for (const Need& n : needs)
     if (n.Given && !n.Allowed) return std::string(n.Text);
@@ -106,10 +107,53 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
         return r;
       }
       c.SaveProject = *v;
-    } else {
+    } else if (name == "--sn" || name == "--sn-address") {
+      auto v = take();
+      if (!v) return r;
+      auto n = ParseUnsigned32(*v);
+      if (!n) {
+        r.Error = name + " takes a 32-bit number (decimal, or hexadecimal with 0x), not \"" + *v + "\"";
+        return r;
+      }
+      if (name == "--sn") {
+        c.Serial.On = true;
+        c.Serial.Value = *n;
+      } else {
+        c.Serial.Address = *n;
+      }
+    } else if (name == "--sn-step") {
+      auto v = take();
+      if (!v) return r;
+      auto n = ParseInteger(*v);
+      if (!n || *n < 1 || *n > 0xFFFF) {
+        r.Error = "--sn-step takes a step from 1 to 65535, not \"" + *v + "\"";
+        return r;
+      }
+      c.Serial.Step = static_cast<uint16_t>(*n);
+    } else if (name == "--sn-decimal") c.Serial.Decimal = true;
+    else if (name == "--sn-ascii") c.Serial.Ascii = true;
+    else if (name == "--sn-lsb-first") c.Serial.LsbFirst = true;
+    else {
       r.Error = "unknown option " + name;
       return r;
     }
+  }
+  // The other serial-number options shape what --sn turns on.
+  if (!c.Serial.On) {
+    for (auto [given, option] : {std::pair{c.Serial.Step.has_value(), "--sn-step"},
+                                 std::pair{c.Serial.Address.has_value(), "--sn-address"},
+                                 std::pair{c.Serial.Decimal, "--sn-decimal"},
+                                 std::pair{c.Serial.Ascii, "--sn-ascii"},
+                                 std::pair{c.Serial.LsbFirst, "--sn-lsb-first"}}) {
+      if (given) {
+        r.Error = std::string(option) + " needs --sn";
+        return r;
+      }
+    }
+  } else if (c.Chip.empty() && (!c.Run.empty() || !c.SaveProject.empty())) {
+    // The address is checked against the chip before anything runs.
+    r.Error = "--sn needs --chip";
+    return r;
   }
   if (auto error = UnusableCombination(c)) r.Error = error;
   if (!c.Positional.empty()) c.ProjectFile = c.Positional[0];
@@ -146,6 +190,16 @@ std::string UsageText(const std::string& program) {
          "  --save-project OUT.PKV\n"
          "                     with --chip and --load: write the job as a project\n"
          "                     file (no programmer needed)\n"
+         "  --sn VALUE         on-line serial numbers from VALUE (decimal, or 0x...):\n"
+         "                     each chip Auto programs gets its own number, the\n"
+         "                     channels in order; a failed chip's number is used\n"
+         "                     again first (needs --chip)\n"
+         "  --sn-step N        the step between numbers, 1..65535 (default 1)\n"
+         "  --sn-address ADDR  where the four bytes go (default 0x0000FFF0); an\n"
+         "                     address outside the chip is refused (64)\n"
+         "  --sn-decimal       show the number in decimal\n"
+         "  --sn-ascii         store the first four digits as characters\n"
+         "  --sn-lsb-first     least significant byte (last character) first\n"
          "  --help             print this text\n"
          "\n"
          "Exit status of a --run or a project download with --exit: 0 when every\n"

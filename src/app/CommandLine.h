@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,6 +8,18 @@ namespace korvel {
 
 // The program's command line. Positional arguments keep their historical
 // meaning (a project file, then "OFF" in any case); options begin with "--".
+// Serial numbers asked for on the command line: they set the window's
+// serial-number controls before the run.
+struct SerialOptions {
+  bool On = false;                 // --sn VALUE: on-line serial numbers on
+  uint32_t Value = 0;
+  std::optional<uint16_t> Step;    // --sn-step N
+  std::optional<uint32_t> Address; // --sn-address ADDR
+  bool Decimal = false;            // --sn-decimal
+  bool Ascii = false;              // --sn-ascii
+  bool LsbFirst = false;           // --sn-lsb-first
+};
+
 struct CommandLine {
   std::vector<std::string> Positional;
   std::string ProjectFile;       // first positional argument
@@ -21,6 +34,7 @@ struct CommandLine {
   bool Exit = false;             // --exit
   bool AllowMissing = false;     // --allow-missing: silent listed units are no failure
   std::string SaveProject;       // --save-project OUT.PKV: the job of --chip/--load as a project
+  SerialOptions Serial;
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.

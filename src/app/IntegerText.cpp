@@ -38,6 +38,21 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
   return negative ? -value : value;
 }
 
+std::optional<uint32_t> ParseUnsigned32(const std::string& text) {
+  if (auto v = ParseInteger(text)) return static_cast<uint32_t>(*v);
+  size_t b = 0, e = text.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
+  if (b == e || e - b > 10) return std::nullopt;
+  uint64_t value = 0;
+  for (size_t i = b; i < e; ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + uint64_t(text[i] - '0');
+  }
+  if (value > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<uint32_t>(value);
+}
+
 std::string NotAnIntegerMessage(const std::string& text) {
   return "'" + text + "' is not a valid integer value";
 }

@@ -13,6 +13,8 @@ void StepMachine::TakeJob(int ch) {
   j.View = j.Shared->View();
   for (ImagePatch& patch : own_) j.View.Own.push_back(std::move(patch));
   own_.clear();
+  // Its own bytes make its image another: so are the check values it sends.
+  j.View.Checks = ChecksOfOwnImage(j.View);
 }
 
 const JobView& StepMachine::Job(int ch) const { return jobs_[ch].Shared ? jobs_[ch].View : live_; }

@@ -14,6 +14,7 @@
 #include "target/ChipSeries.h"
 #include "target/ImageCommands.h"
 #include "target/ImageLoading.h"
+#include "target/SerialControls.h"
 
 namespace korvel {
 
@@ -42,6 +43,7 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     UpdateDataChecksums(*images_);
     if (Window.Views.DataViewChanged) Window.Views.DataViewChanged();
   };
+  steps.AdvanceSerial = [this](int ch) { return serials_->AdvanceSerial(ch); };
   steps.OtpChecksum = [](std::span<const uint8_t> otp) {
     return otp.empty() ? uint16_t{0} : SumValue(otp, 0, static_cast<uint32_t>(otp.size() - 1));
   };
@@ -60,6 +62,8 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     if (Window.FocusToolbar) Window.FocusToolbar();
   };
   ops.RefreshJob = [this] { RefreshJob(); };
+  ops.HandOutSerials = [this](const std::vector<int>& channels) { serials_->HandOut(channels); };
+  ops.ChannelOwnBytes = [this](int ch, int) { return serials_->OwnBytes(ch); };
   dispatch_ = std::make_unique<OperationDispatch>(App, job_, *steps_, prompts_, std::move(ops));
 
   // The window sets its view hooks after the host exists: look them up late.
@@ -67,11 +71,15 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
   views.FlashViewChanged = [this] { if (Window.Views.FlashViewChanged) Window.Views.FlashViewChanged(); };
   views.DataViewChanged = [this] { if (Window.Views.DataViewChanged) Window.Views.DataViewChanged(); };
   views.ShowFlashTab = [this] { if (Window.Views.ShowFlashTab) Window.Views.ShowFlashTab(); };
+  views.MainBytesChanged = [this](uint32_t first, uint32_t last) {
+    if (Window.Views.MainBytesChanged) Window.Views.MainBytesChanged(first, last);
+  };
   views.ProductNameChanged = [this](const std::string& name) {
     job_.ProductName = name;
     if (Window.Views.ProductNameChanged) Window.Views.ProductNameChanged(name);
   };
   images_ = std::make_unique<ImageJob>(ImageJob{App, Chip, Buffers, Options, prompts_, {}, views});
+  serials_ = std::make_unique<SerialNumbers>(*images_);
 
   ChannelHandlers& h = channels_->Handlers;
   h.OnReply = [this](int ch, uint8_t status, std::span<const uint8_t> packet) {
@@ -131,6 +139,7 @@ void Host::FormShow(const CommandLine& cmd, const std::string& currentDir, Start
 
 void Host::OnTimer1Tick() {
   channels_->OnTimer1Tick();
+  serials_->Settle();
   // The run's summary comes before an "OFF" close that the same downloads
   // allow, so that it is printed and logged before the shutdown log.
   if (unattended_) unattended_->OnTick();

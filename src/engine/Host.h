@@ -15,6 +15,7 @@
 #include "engine/ProjectLoad.h"
 #include "engine/ProjectSave.h"
 #include "engine/RandomSource.h"
+#include "engine/SerialNumbers.h"
 #include "engine/StepMachine.h"
 #include "engine/UnattendedRun.h"
 #include "logging/LogConfig.h"
@@ -71,6 +72,7 @@ class Host {
   OperationDispatch& Operations() { return *dispatch_; }
   StepMachine& Steps() { return *steps_; }
   ImageJob& Images() { return *images_; }
+  SerialNumbers& Serials() { return *serials_; }
   ChipChangeContext ChipContext();
   OperatorPrompts& Prompts() { return prompts_; }
   RandomSource& Random() { return random_; }
@@ -136,6 +138,8 @@ class Host {
   // A listed unit that never answers is not held against a run: asked for,
   // or the ports were enumerated rather than named for units.
   bool MissingUnitsAllowed(const CommandLine& cmd) const;
+  // Selects the chip of --chip and applies the --sn options to it.
+  std::optional<std::string> SelectCommandLineChip(const std::string& name, const SerialOptions& serial);
   // What every command-line run does through the host.
   UnattendedRun::Actions RunActions(std::function<void(int)> quit, CommandLineOutput out);
 
@@ -147,6 +151,7 @@ class Host {
   std::unique_ptr<StepMachine> steps_;
   std::unique_ptr<OperationDispatch> dispatch_;
   std::unique_ptr<ImageJob> images_;
+  std::unique_ptr<SerialNumbers> serials_;
   std::unique_ptr<LogFiles> logFiles_;
   std::unique_ptr<UnattendedRun> unattended_;
   OptionBuffer defaultTable_{};

@@ -5,6 +5,7 @@
 #include "engine/Host.h"
 #include "serial/ConnectionSettings.h"
 #include "target/ImageFile.h"
+#include "target/SerialControls.h"
 
 namespace korvel {
 
@@ -59,11 +60,18 @@ bool Host::StartProjectSave(const CommandLine& cmd, std::function<void(int)> qui
     if (cmd.Exit && quit) quit(error ? UnattendedRun::kUsageError : 0);
     return true;
   };
-  if (auto error = SelectChipByName(cmd.Chip)) return end(error);
+  if (auto error = SelectCommandLineChip(cmd.Chip, cmd.Serial)) return end(error);
   for (size_t i = 0; i < cmd.Loads.size(); ++i)
     if (auto error = LoadObjectFileByName(cmd.Loads[i], i == 0)) return end(error);
   const ProjectSaveResult saved = SaveProjectFile(cmd.SaveProject);
   return end(saved.Saved ? std::nullopt : std::optional<std::string>(saved.Message));
+}
+
+std::optional<std::string> Host::SelectCommandLineChip(const std::string& name, const SerialOptions& serial) {
+  if (auto error = SelectChipByName(name)) return error;
+  // The serial-number address is checked against the chip just selected.
+  if (!serial.On) return std::nullopt;
+  return ApplySerialOptions(App.Controls, App.Settings, Chip, serial);
 }
 
 void Host::CheckCommandLineExit() {
@@ -110,6 +118,9 @@ UnattendedRun::Actions Host::RunActions(std::function<void(int)> quit, CommandLi
 bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
   if (cmd.Run.empty()) return false;
   UnattendedRun::Actions a = RunActions(std::move(quit), std::move(out));
+  a.SelectChip = [this, serial = cmd.Serial](const std::string& name) {
+    return SelectCommandLineChip(name, serial);
+  };
   a.Run = [this](const std::string& op) {
     OperationDispatch& d = *dispatch_;
     if (op == "download") return d.Download();

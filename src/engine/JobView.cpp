@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "target/SerialNumber.h"
+
 namespace korvel {
 
 DefaultTableKind HeaderDefaultTable(const ChipInfo& chip) {
@@ -34,6 +36,29 @@ void MainBytes(const JobView& job, uint64_t offset, uint8_t* out, size_t length)
       const uint64_t at = uint64_t{patch.Offset} + i;
       if (at >= offset && at < offset + length) out[at - offset] = patch.Bytes[i];
     }
+}
+
+JobCheckValues ChecksOfOwnImage(const JobView& job) {
+  JobCheckValues checks = job.Checks;
+  if (job.Own.empty()) return checks;
+  std::vector<BufferBytes> own;
+  for (const ImagePatch& p : job.Own) own.push_back({p.Offset, p.Bytes});
+  auto touched = [&own](BufferRange r) {
+    return std::any_of(own.begin(), own.end(), [r](const BufferBytes& b) { return Overlaps(r, b); });
+  };
+  const BufferRange flash = FlashBufferRange(job.Chip, job.MainImage.size());
+  if (touched(flash)) {
+    const RangeChecks c = ChecksWithBytes(job.MainImage, flash, own);
+    checks.FlashSum = c.Sum;
+    checks.FlashCrc = c.Crc;
+  }
+  const BufferRange eep = EepBufferRange(job.Chip, job.Stm32, job.MainImage.size());
+  if (touched(eep)) {
+    const RangeChecks c = ChecksWithBytes(job.MainImage, eep, own);
+    checks.EepSum = c.Sum;
+    checks.EepCrc = c.Crc;
+  }
+  return checks;
 }
 
 }  // namespace korvel

@@ -63,4 +63,9 @@ void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, s
 // what a channel programs and compares with.
 void MainBytes(const JobView& job, uint64_t offset, uint8_t* out, size_t length);
 
+// The check values of the job's image with its own bytes laid over it:
+// those a channel with bytes of its own sends. Values of areas its own
+// bytes do not touch stay as the job has them.
+JobCheckValues ChecksOfOwnImage(const JobView& job);
+
 }  // namespace korvel

@@ -24,6 +24,13 @@ bool OperationDispatch::Require(bool condition, const char* message) {
   return condition;
 }
 
+std::vector<int> OperationDispatch::StartableChannels() const {
+  std::vector<int> channels;
+  for (int ch = 0; ch < app_.Flags.ChannelCount && ch < kChannelCount; ++ch)
+    if (app_.Channels[ch].Connected && !app_.Channels[ch].Busy) channels.push_back(ch);
+  return channels;
+}
+
 int OperationDispatch::StartAll(void (StepMachine::*starter)(int)) {
   Refresh();
   std::shared_ptr<const JobSnapshot> job;
@@ -69,10 +76,11 @@ int OperationDispatch::Auto() {
   Refresh();
   if (hooks_.FocusToolbar) hooks_.FocusToolbar();
   if (!Capture()) return 0;
-  if (app_.Controls.ChkBoxPCSN.Checked && app_.Controls.CheckBoxSN.Checked && hooks_.WriteSerialToImage)
-    hooks_.WriteSerialToImage();
   if (!Require(app_.Flags.ChipSelected, kConfirmChipFirst)) return 0;
   if (!Require(app_.Flags.ImageLoaded, kLoadImageFirst)) return 0;
+  // Numbers go to chips that are started, and only to them.
+  if (app_.Controls.ChkBoxPCSN.Checked && app_.Controls.CheckBoxSN.Checked && hooks_.HandOutSerials)
+    hooks_.HandOutSerials(StartableChannels());
   return StartAll(&StepMachine::StartAuto);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/CaptureJobSettings.h"
@@ -15,7 +16,10 @@ struct DispatchHooks {
   std::function<CaptureChip()> CaptureContext;
   std::function<void()> ShowOptionLines;
   std::function<void()> ComputeOptionChecksums;
-  std::function<void()> WriteSerialToImage;
+  // Auto is about to start these channels (in channel order) with on-line
+  // serial numbers on: each chip's number is handed out (see
+  // ChannelOwnBytes).
+  std::function<void(const std::vector<int>& channels)> HandOutSerials;
   std::function<void()> FocusToolbar;
   // Drops what a channel's receive path holds before a new operation.
   std::function<void(int channel)> ClearReceive;
@@ -67,6 +71,8 @@ class OperationDispatch {
   bool Capture();
   bool Require(bool condition, const char* message);
   int StartAll(void (StepMachine::*starter)(int));
+  // The channels a gang operation starts: connected and idle, in order.
+  std::vector<int> StartableChannels() const;
   struct Channel1Start {
     bool NeedsImage = false;
     bool CaptureFirst = true;

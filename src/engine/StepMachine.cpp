@@ -45,10 +45,15 @@ void StepMachine::Fail(int ch, uint8_t status) { ReportChannelError(app_, prompt
 // writes "操作成功！" with a beep.
 void StepMachine::EndSuccess(int ch) { ReportChannelError(app_, prompts_, ch, 0); }
 
-void StepMachine::AutoCompletion(int ch, const char* lastText) {
-  if (hooks_.AdvanceSerial) hooks_.AdvanceSerial();
+void StepMachine::AutoCompletion(int ch, std::string successLine) {
+  if (auto serial = hooks_.AdvanceSerial ? hooks_.AdvanceSerial(ch) : std::nullopt) {
+    char note[24];
+    std::snprintf(note, sizeof note, "SN 0x%08x", unsigned(*serial));
+    successLine += successLine.empty() ? note : std::string(" ") + note;
+  }
+  if (!successLine.empty()) Info(ch, successLine);
   CountOnlineChip(app_);
-  FinishChannel(app_.Channels[ch], {ChannelResult::Success, 0, lastText});
+  FinishChannel(app_.Channels[ch], {ChannelResult::Success, 0, successLine});
   app_.Controls.Changed();
 }
 
@@ -199,6 +204,9 @@ void StepMachine::OnVerify(int ch, uint8_t status, std::span<const uint8_t> data
   if (data.size() != ReadBackSize(w)) return Fail(ch, kStatusFraming);
   if (!Matches(ch, w, c.SubPhase != kPhaseFirst, data)) return Fail(ch, kStatusVerifyMismatch);
   TransferStep r = AdvanceVerify(t, c);
+  // The chain's own success line is written by the completion.
+  const bool chainEnds = r.Done && t.FamilyCode == 0xB8 && c.AutoChain;
+  if (chainEnds && !r.Messages.empty()) r.Messages.pop_back();
   Info(ch, r.Messages);
   if (!r.Done) return send_.SendBlock(ch, Job(ch), NextReadBackRequest(t, c));
   if (t.FamilyCode == 0xB8) {
@@ -235,7 +243,6 @@ void StepMachine::OnWriteOptions(int ch, uint8_t status) {
   if (!Ok(status)) return Fail(ch, status);
   Info(ch, "写Option Byte操作成功！");
   if (!app_.Channels[ch].AutoChain) return EndSuccess(ch);
-  Info(ch, kProgrammingSuccess);
   AutoCompletion(ch, kProgrammingSuccess);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "app/AppState.h"
@@ -16,8 +17,9 @@ namespace korvel {
 
 // What the step machine hands to other parts of the program.
 struct StepHooks {
-  // The serial number moves on after a chip finished by Auto.
-  std::function<void()> AdvanceSerial;
+  // A chip finished by Auto: the serial number moves on. Returns the
+  // number that chip got, which its success line names.
+  std::function<std::optional<uint32_t>(int channel)> AdvanceSerial;
   // Option bytes read from a chip replace the job's buffer and are shown.
   std::function<void(int channel, std::span<const uint8_t> bytes)> OptionBytesRead;
   // After a complete read of the main flash: the job's data range becomes
@@ -98,8 +100,9 @@ class StepMachine {
   void ProgramNext(int ch);  // erase or blank check succeeded
   void StartVerification(int ch);
   void VerifyChainEnd(int ch);
-  // The chain's successful end; lastText is the success line just written.
-  void AutoCompletion(int ch, const char* lastText);
+  // The chain's successful end: writes the success line (with the chip's
+  // serial number when it got one) and finishes the channel.
+  void AutoCompletion(int ch, std::string successLine);
   void EndSuccess(int ch);
   void Fail(int ch, uint8_t status);
   // The data size a read-back reply for the window must have.

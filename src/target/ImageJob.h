@@ -17,6 +17,9 @@ struct ImageViewHooks {
   std::function<void()> FlashViewChanged;
   std::function<void()> DataViewChanged;
   std::function<void()> ShowFlashTab;
+  // A few bytes of the main buffer changed (a serial number, fixed data):
+  // the grid rows showing main-buffer indices first..last are redrawn.
+  std::function<void(uint32_t first, uint32_t last)> MainBytesChanged;
   // ProductEdit shows the loaded file's name without its folder.
   std::function<void(const std::string&)> ProductNameChanged;
 };

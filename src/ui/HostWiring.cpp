@@ -1,6 +1,10 @@
 #include "ui/HostWiring.h"
 
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
 #include <QTableView>
+#include <QTimer>
 
 #include "engine/Host.h"
 #include "engine/ProductionCounters.h"
@@ -11,10 +15,12 @@
 #include "target/ChecksumReport.h"
 #include "target/HexViewLayout.h"
 #include "target/ImageCommands.h"
+#include "target/SerialControls.h"
 #include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
 #include "ui/target/ChipSelectForm.h"
+#include "ui/target/ConfigSNForm.h"
 #include "ui/views/FormOfsAddr.h"
 #include "ui/views/HexViewModel.h"
 
@@ -26,6 +32,45 @@ namespace {
 // dialog or to look at the hex views.
 bool UnattendedRunning(Host& host) { return host.Unattended() && !host.Unattended()->Finished(); }
 
+// The grid rows of a view that show main-buffer indices first..last.
+void RedrawRows(HexViewModel& view, const HexViewLayout& layout, std::span<const uint8_t> main,
+                uint32_t first, uint32_t last) {
+  if (layout.Bytes.empty() || layout.Bytes.data() < main.data() ||
+      layout.Bytes.data() >= main.data() + main.size())
+    return;
+  const uint32_t start = static_cast<uint32_t>(layout.Bytes.data() - main.data());
+  const uint32_t end = start + static_cast<uint32_t>(layout.Bytes.size());
+  if (last < start || first >= end) return;
+  first = std::max(first, start);
+  view.RowsChanged((first - start) / 16, (std::min(last, end - 1) - start) / 16);
+}
+
+// Calls back when the edit loses the focus, once the focus has moved on, so
+// that a message box shown then does not fight the focus change.
+class FocusLeft : public QObject {
+ public:
+  FocusLeft(QWidget* watched, std::function<void()> left) : QObject(watched), left_(std::move(left)) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Another window coming to the front is no leaving of the field.
+    const auto* focus = event->type() == QEvent::FocusOut ? static_cast<QFocusEvent*>(event) : nullptr;
+    if (focus && !busy_ && focus->reason() != Qt::ActiveWindowFocusReason &&
+        focus->reason() != Qt::PopupFocusReason) {
+      QTimer::singleShot(0, this, [this] {
+        busy_ = true;
+        left_();
+        busy_ = false;
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> left_;
+  bool busy_ = false;
+};
+
 void WireViews(TKorvel200STxPrg& window, Host& host) {
   auto* flash = new HexViewModel([&host] { return FlashViewLayout(host.Chip, host.Buffers); }, &window);
   auto* data = new HexViewModel([&host] { return DataViewLayout(host.Chip, host.Buffers); }, &window);
@@ -34,6 +79,11 @@ void WireViews(TKorvel200STxPrg& window, Host& host) {
   SetUpHexGrid(*window.HexViewer(), 70);
   SetUpHexGrid(*window.EEPDataView(), 73);
   host.Window.Views.FlashViewChanged = [flash] { flash->Rebuild(); };
+  host.Window.Views.MainBytesChanged = [flash, data, &host](uint32_t first, uint32_t last) {
+    const std::span<const uint8_t> main = host.Buffers.MainSpan();
+    RedrawRows(*flash, flash->Layout(), main, first, last);
+    RedrawRows(*data, data->Layout(), main, first, last);
+  };
   host.Window.Views.DataViewChanged = [data] { data->Rebuild(); };
   host.Window.Views.ProductNameChanged = [&host](const std::string& name) {
     host.App.Controls.ProductEdit.Text = name;
@@ -147,6 +197,18 @@ void WireClicks(TKorvel200STxPrg& window, Host& host) {
   binder.SetClickHandler("ProductEdit", [&host, &c] {
     const auto& changed = host.Images().Views.ProductNameChanged;
     if (changed) changed(c.ProductEdit.Text);
+  });
+  binder.SetClickHandler("CheckBoxSN", [&host, &c] { OnCheckBoxSNClick(c, host.App.Settings); });
+  binder.SetClickHandler("ChkBoxSNDP", [&host, &c] { OnChkBoxSNDPClick(c, host.Prompts()); });
+  binder.SetClickHandler("ChkBoxStrSN", [&host, &c] { OnChkBoxStrSNClick(c, host.Prompts()); });
+  if (auto* addr = window.findChild<QLineEdit*>("AddrEdit")) {
+    new FocusLeft(addr, [addr, &host, &c] {
+      if (OnAddrEditExit(c, host.App.Flags, host.Chip, host.Prompts())) addr->setFocus();
+    });
+  }
+  auto* snDialog = new TConfigSNForm(&window);
+  window.SetActionHandler("ButtonCfgSN", [snDialog, &host] {
+    if (OnButtonCfgSNClick(host.App.Flags, host.Prompts())) snDialog->Run(host.Images());
   });
   binder.SetClickHandler("RadioGpVolt", [&host, &c] {
     OnVoltageChosen(c, host.App.Flags, host.Prompts(), c.RadioGpVolt.ItemIndex);

@@ -113,3 +113,48 @@ TEST(CommandLine, OffscreenPlatformOnlyForUnattendedRunsWithoutADisplayOrAChoice
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(CommandLine, SerialNumberOptions) {
+  auto r = ParseCommandLine({"--chip", "STM32F103xB", "--run", "auto", "--sn", "0x100", "--sn-step=2",
+                             "--sn-address", "0x0800FFF0", "--sn-ascii", "--sn-lsb-first"});
+  ASSERT_FALSE(r.Error) << *r.Error;
+  const SerialOptions& s = r.Line.Serial;
+  EXPECT_TRUE(s.On);
+  EXPECT_EQ(s.Value, 0x100u);
+  EXPECT_EQ(s.Step, 2);
+  EXPECT_EQ(s.Address, 0x0800FFF0u);
+  EXPECT_TRUE(s.Ascii && s.LsbFirst);
+  EXPECT_FALSE(s.Decimal);
+  // A decimal number past 31 bits is a serial number too.
+  r = ParseCommandLine({"--chip", "X", "--run", "auto", "--sn", "4294967295"});
+  ASSERT_FALSE(r.Error) << *r.Error;
+  EXPECT_EQ(r.Line.Serial.Value, 0xFFFFFFFFu);
+
+  const struct {
+    std::vector<std::string> Args;
+    const char* Error;  // nullptr: any error
+  } bad[] = {
+      {{"--chip", "X", "--run", "auto", "--sn", "12G"}, nullptr},
+      {{"--chip", "X", "--run", "auto", "--sn", "4294967296"}, nullptr},
+      {{"--chip", "X", "--run", "auto", "--sn", "1", "--sn-step", "0"}, nullptr},
+      {{"--chip", "X", "--run", "auto", "--sn", "1", "--sn-step", "65536"}, nullptr},
+      {{"--chip", "X", "--run", "auto", "--sn", "1", "--sn-address", "0x1FFFFFFFF"}, nullptr},
+      {{"--chip", "X", "--run", "auto", "--sn-step", "1"}, "--sn-step needs --sn"},
+      {{"--chip", "X", "--run", "auto", "--sn-lsb-first"}, "--sn-lsb-first needs --sn"},
+      {{"--run", "auto", "--sn", "1"}, "--sn needs --chip"},
+      {{"--sn", "1"}, "--sn needs --run or --save-project"},
+  };
+  for (const auto& c : bad) {
+    auto e = ParseCommandLine(c.Args).Error;
+    ASSERT_TRUE(e) << c.Args.back();
+    if (c.Error) {
+      EXPECT_EQ(*e, c.Error);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvel

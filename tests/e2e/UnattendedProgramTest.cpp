@@ -77,6 +77,18 @@ TEST_F(UnattendedProgram, AutoOnTenSimulatedUnitsExitsZeroAndSummarisesEveryChan
   EXPECT_NE(r.Out.find("\nOK=10, NG=0.\n"), std::string::npos) << r.Out;
 }
 
+// A script numbers a batch: every chip its own number, in channel order.
+TEST_F(UnattendedProgram, SerialNumbersGiveEachChipItsOwn) {
+  const KorvelstOutcome r =
+      RunKorvelst(dir.Path(), Args({"--sn", "0x100", "--sn-step", "1", "--sn-address", "0x0801FFFC"}), 60s);
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  for (int c = 0; c < 10; ++c) {
+    char sn[64];
+    std::snprintf(sn, sizeof sn, "\tProgramming Success! SN 0x%08x", 0x100 + c);
+    EXPECT_NE(SummaryLine(r.Out, c + 1).find(sn), std::string::npos) << r.Out;
+  }
+}
+
 // A unit that answers the search and then falls silent fails its channel by
 // timeout; one that never answers at all fails it as missing, unless the
 // script allows missing units.
@@ -172,6 +184,11 @@ TEST_F(UnattendedProgram, UnusableInputExits64WithItsReasonOnStderr) {
       {"missing project with OFF", dir.Path(), {"--simulate", "2", "gone.PKV", "off"},
        {"File of gone.PKV is not found!"}},
       {"unreadable project with OFF", dir.Path(), {"--simulate", "2", "job.PKV", "OFF"}, {"job.PKV"}},
+      {"serial number outside the chip", dir.Path(),
+       with({"--simulate", "2", "--chip", "STM32F103xB", "--load", "app.hex", "--sn", "1"}),
+       {"serial-number address 0x0000fff0"}},
+      {"serial number that is no number", dir.Path(),
+       with({"--simulate", "2", "--chip", "STM32F103xB", "--load", "app.hex", "--sn", "0x1G"}), {"--sn"}},
   };
   for (const Case& c : cases) {
     const KorvelstOutcome r = RunKorvelst(c.Dir, c.Args, 30s);

@@ -136,6 +136,20 @@ TEST_F(ProjectCommandLine, SaveProjectWritesASoundFileWithoutAnyUnit) {
   EXPECT_TRUE(save.Logged("Created Project File : " + project));
 }
 
+// The serial-number options travel with a project saved by a script.
+TEST_F(ProjectCommandLine, SaveProjectCarriesTheSerialNumberOptions) {
+  Program save(dir.path(), {"--chip", kChip, "--load", dir / "app.hex", "--sn", "0x100", "--sn-step", "2",
+                            "--sn-address", "0x0801FFF0", "--save-project", project, "--exit"},
+               {}, false);
+  ASSERT_EQ(save.QuitCode, 0) << (save.Errors.empty() ? "" : save.Errors[0]);
+  const ProjectFileRead read = ReadProjectFile(project);
+  ASSERT_EQ(read.Result, kProjectOk) << read.Message;
+  EXPECT_NE(read.Staged->Settings.SnMode, kSnOff);
+  EXPECT_EQ(read.Staged->Settings.SnValue, 0x100u);
+  EXPECT_EQ(read.Staged->Settings.SnStep, 2);
+  EXPECT_EQ(read.Staged->Settings.SnAddress, 0x0801FFF0u);
+}
+
 TEST_F(ProjectCommandLine, SaveProjectThatCannotBeMadeExits64WithTheReason) {
   struct Case {
     const char* Name;

@@ -24,6 +24,7 @@
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
+#include "ui/target/ConfigSNForm.h"
 #include "ui/views/FormOfsAddr.h"
 #include "UiTestSupport.h"
 
@@ -82,6 +83,39 @@ struct HostWindowFixture : ::testing::Test {
 TEST_F(HostWindowFixture, AutoWithoutAChipAsksForOne) {
   Find<QToolButton>("AutoSpdBtn")->click();
   EXPECT_EQ(Texts(), std::vector<std::string>{"请选择并确认芯片型号！"});
+}
+
+TEST_F(HostWindowFixture, SerialNumberBoxesReformatTheNumber) {
+  Find<QAbstractButton>("CheckBoxSN")->click();
+  auto* sn = Find<QLineEdit>("SNEdit");
+  EXPECT_EQ(sn->text(), "0x00000000");
+  host.App.Controls.SNEdit.Text = "0x00000100";
+  Find<QAbstractButton>("ChkBoxStrSN")->click();
+  EXPECT_TRUE(Find<QCheckBox>("ChkBoxSNDP")->isChecked());
+  EXPECT_EQ(sn->text(), "256");
+  Find<QAbstractButton>("ChkBoxSNDP")->click();
+  EXPECT_EQ(sn->text(), "0x00000100");
+  EXPECT_EQ(host.App.Settings.SnMode, kSnHex);
+}
+
+TEST_F(HostWindowFixture, FixedSerialDataGoesIntoTheImage) {
+  Find<QAbstractButton>("CheckBoxSN")->click();
+  Find<QPushButton>("ButtonCfgSN")->click();
+  EXPECT_EQ(Texts(), std::vector<std::string>{"请先选择芯片并加载数据文件！"});
+  ASSERT_FALSE(host.SelectChipByName("STM32F103xB"));
+  host.App.Flags.ImageLoaded = true;
+  WithModal<TConfigSNForm>(
+      [](TConfigSNForm& d) {
+        EXPECT_EQ(d.windowTitle(), "Config S/N Constant");
+        EXPECT_EQ(FindNamed<QLineEdit>(d, "AddrEditSN")->text(), "0x08000000");
+        EXPECT_FALSE(FindNamed<QCheckBox>(d, "ChkBoxSNEndin")->isVisible());
+        QTest::keyClicks(FindNamed<QLineEdit>(d, "EditDataSN"), "ab");
+        EXPECT_EQ(FindNamed<QLineEdit>(d, "EditDataSN")->text(), "AB");
+        FindNamed<QPushButton>(d, "BitBtnOK")->click();
+      },
+      [this] { Find<QPushButton>("ButtonCfgSN")->click(); });
+  EXPECT_EQ(host.Buffers.Main[0], 0x41);
+  EXPECT_EQ(host.Buffers.Main[1], 0x42);
 }
 
 TEST_F(HostWindowFixture, FunctionKeysReachTheirOperations) {
