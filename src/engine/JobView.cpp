@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "target/MemoryBuffers.h"
 #include "target/SerialNumber.h"
 
 namespace korvel {
@@ -16,8 +17,14 @@ DefaultTableKind HeaderDefaultTable(const ChipInfo& chip) {
   }
 }
 
+uint32_t ImageOffsetOf(bool stm32, uint32_t flashBase, uint32_t address) {
+  if (!stm32) return address;
+  if (address >= flashBase && address - flashBase < MemoryBuffers::kMainSize) return address - flashBase;
+  return address & 0xFFFFF;
+}
+
 uint32_t ImageOffsetOf(const JobView& job, uint32_t address) {
-  return job.Stm32 ? (address & 0xFFFFF) : address;
+  return ImageOffsetOf(job.Stm32, job.Chip.FlashBase, address);
 }
 
 void ImageBytes(std::span<const uint8_t> image, uint64_t offset, uint8_t* out, size_t length) {

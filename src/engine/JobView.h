@@ -49,9 +49,12 @@ struct JobView {
 // Which family default table rides in the job header and in chip commands.
 DefaultTableKind HeaderDefaultTable(const ChipInfo& chip);
 
-// The image offset of a main-buffer address for the job: STM32 addresses
-// keep their low 20 bits (flash from 0, data EEPROM from 0x80000), STM8
-// addresses are their own offset.
+// The image offset of a main-buffer address for the job, where the loader
+// put it: STM32 bytes lie relative to the flash base (flash from 0, the L0/L1
+// data EEPROM from 0x80000, and so also for flash that does not start at
+// 0x08000000); addresses beyond the main buffer keep their low 20 bits.
+// STM8 addresses are their own offset.
+uint32_t ImageOffsetOf(bool stm32, uint32_t flashBase, uint32_t address);
 uint32_t ImageOffsetOf(const JobView& job, uint32_t address);
 
 // Copies length bytes of image from offset into out. Bytes past the end of

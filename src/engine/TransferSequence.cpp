@@ -15,7 +15,7 @@ bool DataMemoryAfterMain(const TransferJob& job) {
 }
 
 uint32_t Offset(const TransferJob& job, uint32_t address) {
-  return job.Stm32 ? (address & 0xFFFFF) : address;
+  return ImageOffsetOf(job.Stm32, job.FlashBase, address);
 }
 
 void SetGauge(ChannelState& ch, int progress) {

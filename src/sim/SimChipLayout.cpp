@@ -25,7 +25,8 @@ std::optional<SimChipLayout> ReadChipLayout(std::span<const uint8_t> config) {
   l.FlashBase = U32(p + 38);
   // STM8 flash starts at 0x8000; every STM32 part (BlueNRG included) far above.
   l.Stm32 = l.FlashBase >= 0x01000000;
-  l.MainOffset = l.Stm32 ? (l.FlashBase & 0xFFFFF) : l.FlashBase;
+  // Like the host's buffer: STM32 flash from 0 wherever the chip maps it.
+  l.MainOffset = l.Stm32 ? 0 : l.FlashBase;
   l.MainSize = uint32_t{l.FlashSizeKB} * 1024u;
   if (uint64_t{l.MainOffset} + l.MainSize > kSimFlashSize) return std::nullopt;
   // The block carries only the low half of the second memory's address. A

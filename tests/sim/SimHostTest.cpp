@@ -107,5 +107,20 @@ TEST_F(SimHost, ReadChipMemoryMakesWhatWasReadTheJobWithItsCheckValues) {
   EXPECT_EQ(host->Job().Checks.FlashCrc, readCrc);
 }
 
+// A chip whose flash does not start at 0x08000000 is programmed with the
+// bytes the loader put at the start of the buffer, not with what lies at
+// the flash base's low bits.
+TEST_F(SimHost, AChipWithItsFlashElsewhereGetsTheLoadedImage) {
+  Start({}, "BlueNRG-132");
+  ASSERT_EQ(host->Operations().Auto(), kChannelCount);
+  Pump();
+  for (int c = 0; c < kChannelCount; ++c) {
+    SCOPED_TRACE(c);
+    ASSERT_EQ(Outcome(c).Result, ChannelResult::Success) << Outcome(c).Text;
+    const auto& flash = units[c]->Target().Flash;
+    EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 64 * 1024, host->Buffers.Main.begin()));
+  }
+}
+
 }  // namespace
 }  // namespace korvel::test
