@@ -64,6 +64,10 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
       auto v = take();
       if (!v) return r;
       c.Loads.push_back(*v);
+    } else if (name == "--option") {
+      auto v = take();
+      if (!v) return r;
+      c.OptionActions.push_back(*v);
     } else if (name == "--run") {
       auto v = take();
       if (!v) return r;
@@ -82,7 +86,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
   if (c.Run.empty()) {
     for (auto [given, option] : {std::pair{c.Exit, "--exit"}, std::pair{!c.Chip.empty(), "--chip"},
                                  std::pair{!c.Loads.empty(), "--load"},
-                                 std::pair{c.AllowMissing, "--allow-missing"}}) {
+                                 std::pair{c.AllowMissing, "--allow-missing"},
+                                 std::pair{!c.OptionActions.empty(), "--option"}}) {
       if (given) {
         r.Error = std::string(option) + " needs --run";
         return r;
@@ -113,6 +118,9 @@ std::string UsageText(const std::string& program) {
          "                     blank, erase, program or verify; at the end print one\n"
          "                     line per channel (channel, port, result, last message)\n"
          "                     and \"OK=n, NG=m.\" on standard output\n"
+         "  --option ACTION    before the run, set an option byte as the chip's option\n"
+         "                     editor would: NAME or NAME=VALUE, NAME a control of\n"
+         "                     the editor (korvelimg options --chip NAME --controls)\n"
          "  --exit             close the program when the run has finished\n"
          "  --allow-missing    a listed unit that never answers is not a failure\n"
          "  --help             print this text\n"

@@ -20,6 +20,7 @@ struct CommandLine {
   std::string Run;               // --run OP
   bool Exit = false;             // --exit
   bool AllowMissing = false;     // --allow-missing: silent listed units are no failure
+  std::vector<std::string> OptionActions;  // --option ACTION (repeatable)
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.

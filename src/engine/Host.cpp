@@ -252,6 +252,8 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
   UnattendedRun::Actions a;
   a.SelectChip = [this](const std::string& name) { return SelectChipByName(name); };
   a.LoadFile = [this](const std::string& file, bool first) { return LoadObjectFileByName(file, first); };
+  if (!cmd.OptionActions.empty())
+    a.ApplyOptions = [this, actions = cmd.OptionActions] { return ApplyOptionActions(actions); };
   a.Run = [this](const std::string& op) {
     OperationDispatch& d = *dispatch_;
     if (op == "download") return d.Download();

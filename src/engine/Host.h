@@ -87,6 +87,10 @@ class Host {
   // the file and its first bad line, when the job is left without a loaded
   // image (unreadable file, bad records, nothing for the chip).
   std::optional<std::string> LoadObjectFileByName(const std::string& path, bool first);
+  // Applies option-editor actions (NAME or NAME=VALUE) to the job's option
+  // bytes as the chip's editor would, then OK. Returns the error naming the
+  // refused control.
+  std::optional<std::string> ApplyOptionActions(const std::vector<std::string>& actions);
 
   // Where a command-line run speaks to the terminal; either may be empty.
   struct CommandLineOutput {
