@@ -14,6 +14,7 @@
 #include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
+#include "ui/options/OptionEditorDialog.h"
 #include "ui/target/ChipSelectForm.h"
 #include "ui/views/FormOfsAddr.h"
 #include "ui/views/HexViewModel.h"
@@ -113,9 +114,14 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   both("ShowOptionByte1", nullptr, [&host] {
     ShowOptionByteCommand(host.App.Log, host.Options, host.Chip, host.App.Flags.Stm32Family);
   });
-  both("BitBtnOptCfg", nullptr, [options, &host] {
+  both("BitBtnOptCfg", nullptr, [options, &host, &window] {
     OptionContext ctx = options();
     OptionEditorHooks hooks;
+    hooks.ShowEditor = [&host, &window](OptionEditor) {
+      // Nobody is at the screen during a command-line run.
+      if (UnattendedRunning(host)) return;
+      RunOptionEditorDialog(&window, host.Chip, host.App.Flags.Stm32Family, host.Options, host.Prompts());
+    };
     hooks.CopyProtectionToFlash = [&host](const OptionBuffer& b) {
       CopyProtectionToFlash(host.Buffers, host.Chip, b);
       if (host.Window.Views.FlashViewChanged) host.Window.Views.FlashViewChanged();
