@@ -56,6 +56,10 @@
 // - Display: a read-only panel; its text is Text(buffer, chip) or
 //   "0x%0.2x" of Offset. Displays are recomputed after every change.
 // - Warning: shown (and answered OK) before the item writes; per item.
+// - Panel/PanelText: a value panel that an item relabels with its own
+//   text right after it was chosen; the panel's usual text returns once its
+//   byte changes or the form is shown again.
+// - Group TitleText: a box caption computed from the buffer.
 // - Applies/Visible/Enabled: predicates on EditorChip, nullptr = always.
 //   Rows that do not apply do not exist for the chip (use it for variants
 //   of one control, e.g. texts by chip); hidden or disabled rows exist but
@@ -115,6 +119,10 @@ struct ControlItem {
   uint8_t Set = 0;
   uint8_t Match = 0;
   std::string Warning;
+  // What the row's Panel reads right after this item was chosen, when it
+  // differs from the panel's own format ("0xA5" where a refresh shows
+  // "0xa5").
+  std::string PanelText = {};
 };
 
 struct ControlRow;
@@ -140,6 +148,7 @@ struct ControlRow {
   int Fallback = -1;
   bool MatchNot = false;
   std::string Label;
+  std::string Panel;  // the value panel its items' PanelText relabels
   std::vector<std::string> LabelTexts;      // by state: 0, 1, ...
   std::vector<std::string> ShowLabelTexts;  // when shown, if different
   int Min = 0;
@@ -171,6 +180,9 @@ struct ControlGroup {
   std::string ComplementPanel;
   int ComplementOffset = -1;
   ChipRule Visible = nullptr;
+  // A caption that follows the buffer (" nWRPi = 0x%0.4x "); Title when
+  // empty.
+  DisplayText TitleText = nullptr;
 };
 
 struct EditorTable {

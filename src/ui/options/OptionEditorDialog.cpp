@@ -302,12 +302,15 @@ void OptionEditorDialog::Refresh() {
         if (edit->text() != Q(c.Text)) edit->setText(Q(c.Text));
         break;
       }
-      case ControlKind::Display: static_cast<QLabel*>(w)->setText(Q(c.Text)); break;
+      case ControlKind::Display: static_cast<QLabel*>(w)->setText(Q(model_.TextOf(row.Name))); break;
       case ControlKind::Label: break;
     }
   }
   for (const auto& g : model_.Table().Groups) {
-    if (auto* box = findChild<QGroupBox*>(Q(g.Name))) box->setVisible(model_.GroupVisible(g));
+    if (auto* box = findChild<QGroupBox*>(Q(g.Name))) {
+      box->setVisible(model_.GroupVisible(g));
+      box->setTitle(Q(model_.GroupTitle(g)));
+    }
     for (const std::string& panel : {g.ValuePanel, g.ComplementPanel})
       if (!panel.empty())
         if (auto* label = findChild<QLabel*>(Q(panel))) label->setText(Q(model_.TextOf(panel)));
