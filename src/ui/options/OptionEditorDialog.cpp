@@ -50,6 +50,14 @@ QMenu* OptionEditorDialog::MenuOf(const QString& panelName) const { return menus
 
 void OptionEditorDialog::Build() {
   auto* layout = new QVBoxLayout(this);
+  // The boxes in two columns, the first half of the groups on the left.
+  auto* columns = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  columns->addLayout(left);
+  columns->addLayout(right);
+  layout->addLayout(columns);
+  const auto& groups = model_.Table().Groups;
   QMap<QString, QGroupBox*> boxes;
   auto boxFor = [&](const std::string& group) -> QGroupBox* {
     const QString name = Q(group);
@@ -71,7 +79,10 @@ void OptionEditorDialog::Build() {
         v->addLayout(row);
       }
     }
-    layout->addWidget(box);
+    int index = static_cast<int>(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k)
+      if (groups[k].Name == group) index = static_cast<int>(k);
+    (2 * index < static_cast<int>(groups.size()) ? left : right)->addWidget(box);
     boxes.insert(name, box);
     return box;
   };
@@ -90,6 +101,7 @@ void OptionEditorDialog::Build() {
   });
 
   QMap<QString, QButtonGroup*> pairs;
+  QMap<QString, QHBoxLayout*> pairRows;
   QHBoxLayout* bitRow = nullptr;
   QString bitRowGroup;
   for (const auto& c : model_.Controls()) {
@@ -101,8 +113,15 @@ void OptionEditorDialog::Build() {
     if (row.Kind == ControlKind::Radio) {
       // Buttons owning the same bits of the same byte are one pair.
       const QString key = Q(row.Group) + "/" + QString::number(row.Offset) + "/" + QString::number(row.Mask);
-      if (!pairs.contains(key)) pairs.insert(key, new QButtonGroup(box));
+      if (!pairs.contains(key)) {
+        pairs.insert(key, new QButtonGroup(box));
+        pairRows.insert(key, new QHBoxLayout);
+        v->addLayout(pairRows.value(key));
+      }
       pairs.value(key)->addButton(static_cast<QRadioButton*>(widgets_.value(Q(row.Name))));
+      pairRows.value(key)->addWidget(w);
+      bitRow = nullptr;
+      continue;
     }
     if (row.Kind == ControlKind::BitPanel) {
       if (!bitRow || bitRowGroup != Q(row.Group)) {
@@ -128,6 +147,8 @@ void OptionEditorDialog::Build() {
     model_.Cancel();
     reject();
   });
+  left->addStretch();
+  right->addStretch();
   layout->addWidget(buttons);
 }
 
