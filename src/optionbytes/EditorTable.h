@@ -13,7 +13,10 @@
 // and listed in EditorTableFor (EditorTables.cpp). The core editor
 // (OptionEditorModel), the Qt dialog and the command line all read the
 // table; nothing else knows the family. Stm32F1Editor.cpp is the worked
-// example.
+// example. Its tests (tests/optionbytes/Stm32F1EditorTest.cpp) show the
+// harness of EditorCaseSupport.h: one row per case with the chip, the
+// actions as the command line spells them, the bytes expected over the
+// chip's default and the panel texts expected.
 //
 // The table:
 // - FormName: the dialog class name ("TSTM32F1xOptByteForm"); the window
