@@ -91,6 +91,9 @@ class Host {
   // bytes as the chip's editor would, then OK. Returns the error naming the
   // refused control.
   std::optional<std::string> ApplyOptionActions(const std::vector<std::string>& actions);
+  // After the BlueTooth dialog of code 0xB8: the protection word into the
+  // flash image, the views and the check values refreshed.
+  void CopyOptionProtectionToImage();
 
   // Where a command-line run speaks to the terminal; either may be empty.
   struct CommandLineOutput {

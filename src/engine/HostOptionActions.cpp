@@ -15,14 +15,18 @@ std::optional<std::string> Host::ApplyOptionActions(const std::vector<std::strin
   hooks.ShowEditor = [&](OptionEditor) {
     error = RunEditorActions(Chip, App.Flags.Stm32Family, Options, Prompts(), actions);
   };
-  hooks.CopyProtectionToFlash = [this](const OptionBuffer& b) {
-    CopyProtectionToFlash(Buffers, Chip, b);
-    if (Window.Views.FlashViewChanged) Window.Views.FlashViewChanged();
-    ReportChecksums(Images());
-  };
+  hooks.CopyProtectionToFlash = [this](const OptionBuffer&) { CopyOptionProtectionToImage(); };
   OnOptionConfigClicked(ctx, hooks);
   if (!error.empty()) return error;
   return std::nullopt;
+}
+
+void Host::CopyOptionProtectionToImage() {
+  CopyProtectionToFlash(Buffers, Chip, Options);
+  if (Window.Views.FlashViewChanged) Window.Views.FlashViewChanged();
+  // The image changed: its check values must describe it before the next
+  // download sends them.
+  ReportChecksums(Images());
 }
 
 }  // namespace korvel

@@ -122,13 +122,7 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
       if (UnattendedRunning(host)) return;
       RunOptionEditorDialog(&window, host.Chip, host.App.Flags.Stm32Family, host.Options, host.Prompts());
     };
-    hooks.CopyProtectionToFlash = [&host](const OptionBuffer& b) {
-      CopyProtectionToFlash(host.Buffers, host.Chip, b);
-      if (host.Window.Views.FlashViewChanged) host.Window.Views.FlashViewChanged();
-      // The image changed: its check values must describe it before the
-      // next download sends them.
-      ReportChecksums(host.Images());
-    };
+    hooks.CopyProtectionToFlash = [&host](const OptionBuffer&) { host.CopyOptionProtectionToImage(); };
     OnOptionConfigClicked(ctx, hooks);
   });
 
