@@ -36,6 +36,7 @@ std::optional<std::string> UnusableCombination(const CommandLine& c) {
       {!c.Loads.empty(), run || save, "--load needs --run or --save-project"},
       {c.AllowMissing, run || project, "--allow-missing needs --run or a project file"},
       {c.Serial.On, run || save, "--sn needs --run or --save-project"},
+      {!c.OptionActions.empty(), run || save, "--option needs --run or --save-project"},
   };
   for (const Need& n : needs)
     if (n.Given && !n.Allowed) return std::string(n.Text);
@@ -91,6 +92,10 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
       auto v = take();
       if (!v) return r;
       c.Loads.push_back(*v);
+    } else if (name == "--option") {
+      auto v = take();
+      if (!v) return r;
+      c.OptionActions.push_back(*v);
     } else if (name == "--run") {
       auto v = take();
       if (!v) return r;
@@ -186,6 +191,10 @@ std::string UsageText(const std::string& program) {
          "                     and \"OK=n, NG=m.\" on standard output\n"
          "  --exit             close the program when the run, the save or the\n"
          "                     download of a project has finished, failed or not\n"
+         "  --option ACTION    before the run or the save, set an option byte as the\n"
+         "                     chip's option editor would: NAME or NAME=VALUE, NAME a\n"
+         "                     control of the editor (korvelimg options --chip NAME\n"
+         "                     --controls)\n"
          "  --allow-missing    a listed unit that never answers is not a failure\n"
          "  --save-project OUT.PKV\n"
          "                     with --chip and --load: write the job as a project\n"

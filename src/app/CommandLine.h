@@ -35,6 +35,7 @@ struct CommandLine {
   bool AllowMissing = false;     // --allow-missing: silent listed units are no failure
   std::string SaveProject;       // --save-project OUT.PKV: the job of --chip/--load as a project
   SerialOptions Serial;
+  std::vector<std::string> OptionActions;  // --option ACTION (repeatable)
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.

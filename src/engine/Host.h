@@ -105,6 +105,13 @@ class Host {
   // the file and its first bad line, when the job is left without a loaded
   // image (unreadable file, bad records, nothing for the chip).
   std::optional<std::string> LoadObjectFileByName(const std::string& path, bool first);
+  // Applies option-editor actions (NAME or NAME=VALUE) to the job's option
+  // bytes as the chip's editor would, then OK. Returns the error naming the
+  // refused control.
+  std::optional<std::string> ApplyOptionActions(const std::vector<std::string>& actions);
+  // After the BlueTooth dialog of code 0xB8: the protection word into the
+  // flash image, the views and the check values refreshed.
+  void CopyOptionProtectionToImage();
 
   // Where a command-line run speaks to the terminal; either may be empty.
   struct CommandLineOutput {

@@ -63,6 +63,8 @@ bool Host::StartProjectSave(const CommandLine& cmd, std::function<void(int)> qui
   if (auto error = SelectCommandLineChip(cmd.Chip, cmd.Serial)) return end(error);
   for (size_t i = 0; i < cmd.Loads.size(); ++i)
     if (auto error = LoadObjectFileByName(cmd.Loads[i], i == 0)) return end(error);
+  if (!cmd.OptionActions.empty())
+    if (auto error = ApplyOptionActions(cmd.OptionActions)) return end(error);
   const ProjectSaveResult saved = SaveProjectFile(cmd.SaveProject);
   return end(saved.Saved ? std::nullopt : std::optional<std::string>(saved.Message));
 }
@@ -121,6 +123,8 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
   a.SelectChip = [this, serial = cmd.Serial](const std::string& name) {
     return SelectCommandLineChip(name, serial);
   };
+  if (!cmd.OptionActions.empty())
+    a.ApplyOptions = [this, actions = cmd.OptionActions] { return ApplyOptionActions(actions); };
   a.Run = [this](const std::string& op) {
     OperationDispatch& d = *dispatch_;
     if (op == "download") return d.Download();

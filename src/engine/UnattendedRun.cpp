@@ -51,6 +51,12 @@ bool UnattendedRun::Prepare() {
       return false;
     }
   }
+  if (actions_.ApplyOptions) {
+    if (auto err = actions_.ApplyOptions()) {
+      Refuse(*err);
+      return false;
+    }
+  }
   return true;
 }
 

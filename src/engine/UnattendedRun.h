@@ -24,6 +24,8 @@ class UnattendedRun {
     // Each returns an error text, or nullopt on success.
     std::function<std::optional<std::string>(const std::string& chip)> SelectChip;
     std::function<std::optional<std::string>(const std::string& file, bool first)> LoadFile;
+    // The --option actions, after the files; may be empty.
+    std::function<std::optional<std::string>()> ApplyOptions;
     // Starts the operation; returns the number of channels started.
     std::function<int(const std::string& op)> Run;
     // The number of ports the device search woke up (the listed units).

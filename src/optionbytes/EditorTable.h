@@ -13,7 +13,10 @@
 // and listed in EditorTableFor (EditorTables.cpp). The core editor
 // (OptionEditorModel), the Qt dialog and the command line all read the
 // table; nothing else knows the family. Stm32F1Editor.cpp is the worked
-// example.
+// example. Its tests (tests/optionbytes/Stm32F1EditorTest.cpp) show the
+// harness of EditorCaseSupport.h: one row per case with the chip, the
+// actions as the command line spells them, the bytes expected over the
+// chip's default and the panel texts expected.
 //
 // The table:
 // - FormName: the dialog class name ("TSTM32F1xOptByteForm"); the window
@@ -61,6 +64,10 @@
 //   ShowText, when given, is the text the panel gets when the form is shown
 //   (a caption that the dialog formats differently on show and on edit).
 // - Warning: shown (and answered OK) before the item writes; per item.
+// - Panel/PanelText: a value panel that an item relabels with its own
+//   text right after it was chosen; the panel's usual text returns once its
+//   byte changes or the form is shown again.
+// - Group TitleText: a box caption computed from the buffer.
 // - Applies/Visible/Enabled: predicates on EditorChip, nullptr = always.
 //   Rows that do not apply do not exist for the chip (use it for variants
 //   of one control, e.g. texts by chip); hidden or disabled rows exist but
@@ -120,6 +127,10 @@ struct ControlItem {
   uint8_t Set = 0;
   uint8_t Match = 0;
   std::string Warning;
+  // What the row's Panel reads right after this item was chosen, when it
+  // differs from the panel's own format ("0xA5" where a refresh shows
+  // "0xa5").
+  std::string PanelText = {};
 };
 
 struct ControlRow;
@@ -145,6 +156,7 @@ struct ControlRow {
   int Fallback = -1;
   bool MatchNot = false;
   std::string Label;
+  std::string Panel;  // the value panel its items' PanelText relabels
   std::vector<std::string> LabelTexts;      // by state: 0, 1, ...
   std::vector<std::string> ShowLabelTexts;  // when shown, if different
   int Min = 0;
@@ -177,6 +189,9 @@ struct ControlGroup {
   std::string ComplementPanel;
   int ComplementOffset = -1;
   ChipRule Visible = nullptr;
+  // A caption that follows the buffer (" nWRPi = 0x%0.4x "); Title when
+  // empty.
+  DisplayText TitleText = nullptr;
 };
 
 struct EditorTable {

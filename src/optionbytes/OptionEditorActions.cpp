@@ -87,8 +87,11 @@ std::vector<std::string> ListEditorControls(const OptionEditorModel& editor) {
     const bool listed = row.Kind == ControlKind::ComboBox || row.Kind == ControlKind::RadioGroup ||
                         row.Kind == ControlKind::PopupMenu;
     if (listed)
-      for (std::size_t k = 0; k < row.Items.size(); ++k)
-        lines.push_back("\t" + std::to_string(k) + "\t" + row.Items[k].Text);
+      for (std::size_t k = 0; k < row.Items.size(); ++k) {
+        std::string item(1, '\t');
+        item.append(std::to_string(k)).append(1, '\t').append(row.Items[k].Text);
+        lines.push_back(std::move(item));
+      }
   }
   return lines;
 }

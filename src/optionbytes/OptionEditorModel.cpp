@@ -80,7 +80,13 @@ bool OptionEditorModel::GroupVisible(const ControlGroup& group) const {
   return Holds(group.Visible, chip_);
 }
 
+std::string OptionEditorModel::GroupTitle(const ControlGroup& group) const {
+  return group.TitleText ? group.TitleText(buffer_, chip_) : group.Title;
+}
+
 std::string OptionEditorModel::TextOf(std::string_view name) const {
+  for (const auto& o : overrides_)
+    if (o.Panel == name && o.Offset >= 0 && buffer_[static_cast<std::size_t>(o.Offset)] == o.Byte) return o.Text;
   for (const auto& c : controls_) {
     if (c.Row->Name == name) return c.Text;
     if (!c.Row->Label.empty() && c.Row->Label == name) return c.LabelText;
@@ -132,6 +138,7 @@ std::string OptionEditorModel::EditTextFromBuffer(const ControlRow& row) const {
 }
 
 void OptionEditorModel::Show() {
+  overrides_.clear();
   for (auto& c : controls_) {
     const ControlRow& row = *c.Row;
     bool groupVisible = true;
@@ -254,6 +261,12 @@ std::string OptionEditorModel::Choose(std::string_view name, int value) {
       if (item < row.Items.size() && !row.Items[item].Warning.empty())
         prompts_.Message(PromptKind::Warning, row.Items[item].Warning);
       WriteItem(row, row.Kind == ControlKind::Radio ? 0 : value);
+      if (!row.Panel.empty() && row.Offset >= 0) {
+        std::erase_if(overrides_, [&](const PanelOverride& o) { return o.Panel == row.Panel; });
+        if (item < row.Items.size() && !row.Items[item].PanelText.empty())
+          overrides_.push_back({row.Panel, row.Items[item].PanelText, row.Offset,
+                                buffer_[static_cast<std::size_t>(row.Offset)]});
+      }
     }
   }
   AfterChange(*c);

@@ -43,6 +43,7 @@ class OptionEditorModel {
   const std::vector<ControlState>& Controls() const { return controls_; }
   const ControlState* Find(std::string_view name) const;
   bool GroupVisible(const ControlGroup& group) const;
+  std::string GroupTitle(const ControlGroup& group) const;
   // The text of any named panel: a control, a control's label, a group's
   // value or complement panel; empty when there is none by that name.
   std::string TextOf(std::string_view name) const;
@@ -79,6 +80,14 @@ class OptionEditorModel {
   OptionBuffer& buffer_;
   OperatorPrompts& prompts_;
   std::vector<ControlState> controls_;
+  // Panels relabelled by the item last chosen, while their byte holds.
+  struct PanelOverride {
+    std::string Panel;
+    std::string Text;
+    int Offset;
+    uint8_t Byte;
+  };
+  std::vector<PanelOverride> overrides_;
 };
 
 // "%0.2x", "0x%0.2x", "0x%0.4x": the few formats the editors print with.

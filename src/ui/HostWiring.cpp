@@ -19,6 +19,7 @@
 #include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
+#include "ui/options/OptionEditorDialog.h"
 #include "ui/target/ChipSelectForm.h"
 #include "ui/target/ConfigSNForm.h"
 #include "ui/views/FormOfsAddr.h"
@@ -163,16 +164,15 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
   both("ShowOptionByte1", nullptr, [&host] {
     ShowOptionByteCommand(host.App.Log, host.Options, host.Chip, host.App.Flags.Stm32Family);
   });
-  both("BitBtnOptCfg", nullptr, [options, &host] {
+  both("BitBtnOptCfg", nullptr, [options, &host, &window] {
     OptionContext ctx = options();
     OptionEditorHooks hooks;
-    hooks.CopyProtectionToFlash = [&host](const OptionBuffer& b) {
-      CopyProtectionToFlash(host.Buffers, host.Chip, b);
-      if (host.Window.Views.FlashViewChanged) host.Window.Views.FlashViewChanged();
-      // The image changed: its check values must describe it before the
-      // next download sends them.
-      ReportChecksums(host.Images());
+    hooks.ShowEditor = [&host, &window](OptionEditor) {
+      // Nobody is at the screen during a command-line run.
+      if (UnattendedRunning(host)) return;
+      RunOptionEditorDialog(&window, host.Chip, host.App.Flags.Stm32Family, host.Options, host.Prompts());
     };
+    hooks.CopyProtectionToFlash = [&host](const OptionBuffer&) { host.CopyOptionProtectionToImage(); };
     OnOptionConfigClicked(ctx, hooks);
   });
 

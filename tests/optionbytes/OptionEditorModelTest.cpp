@@ -28,6 +28,8 @@ EditorTable SampleTable() {
   wait.Label = "lbWait";
   wait.LabelTexts = {"No Wait", " 1 Wait"};
   wait.ShowLabelTexts = {"No Wait", "1 Wait"};
+  wait.Panel = "lbOPT6V";
+  wait.Items[1].PanelText = "0x01 (1 wait)";
   t.Rows.push_back(wait);
   ControlRow spin;
   spin.Name = "SpinBORTH";
@@ -54,6 +56,8 @@ EditorTable SampleTable() {
   sum.Kind = ControlKind::Display;
   sum.Text = [](const OptionBuffer& b, const EditorChip&) { return FormatHex("%0.2x ", b[8]) + FormatHex("%0.2x", b[9]); };
   t.Rows.push_back(sum);
+  t.Groups = {{"GroupWait", "Flash wait State", "0x480D", "lbOPT6V", 1, "lbOPT6NV", 2, nullptr,
+               [](const OptionBuffer& b, const EditorChip&) { return FormatHex("Wait = %0.2x", b[1]); }}};
   return t;
 }
 
@@ -110,6 +114,23 @@ TEST(OptionEditorModel, PanelTextsDifferAfterAnEditAndOnShow) {
   EXPECT_EQ(s.model->TextOf("lbWait"), " 1 Wait");
   s.model->Show();
   EXPECT_EQ(s.model->TextOf("lbWait"), "1 Wait");
+}
+
+TEST(OptionEditorModel, ValuePanelsAndCaptionsFollowTheBuffer) {
+  Sample s(0xC0);
+  const ControlGroup& group = s.table.Groups[0];
+  EXPECT_EQ(s.model->GroupTitle(group), "Wait = 00");
+  EXPECT_EQ(s.model->TextOf("lbOPT6NV"), "0x00");
+  s.model->Choose("PopMenuWait", 1);
+  // The item's own text first, the panel's format again once reopened.
+  EXPECT_EQ(s.model->TextOf("lbOPT6V"), "0x01 (1 wait)");
+  EXPECT_EQ(s.model->TextOf("lbOPT6NV"), "0xfe");
+  EXPECT_EQ(s.model->GroupTitle(group), "Wait = 01");
+  s.model->Show();
+  EXPECT_EQ(s.model->TextOf("lbOPT6V"), "0x01");
+  s.model->Choose("PopMenuWait", 1);
+  s.model->Choose("PopMenuWait", 0);
+  EXPECT_EQ(s.model->TextOf("lbOPT6V"), "0x00");
 }
 
 TEST(OptionEditorModel, FieldWritesKeepTheOtherBits) {

@@ -13,7 +13,7 @@ TEST(Stm32F1Editor, ActionsWriteValueThenComplement) {
       {"STM32F030x6", {"ComBoxM0ROP=1"}, {{0, "CC 33"}}, {{"PanelSTM32xROP", "0xcc"}}, {kOtpWarning}},
       {"STM32F030x6", {"ComBoxM0ROP=2"}, {{0, "00 FF"}}, {{"PanelSTM32xROP", "0x00"}}},
       {"STM32F103xB", {"STM32xEROP"}, {{0, "00 FF"}}, {{"PanelSTM32xROP", "0x00"}}},
-      {"STM32F103xB", {"STM32xEROP", "STM32xDROP=1"}, {{0, "A5 5A"}}, {{"PanelSTM32xROP", "0xa5"}}},
+      {"STM32F103xB", {"STM32xEROP", "STM32xDROP=1"}, {{0, "A5 5A"}}, {{"PanelSTM32xROP", "0xA5"}}},
       {"STM32F103xB", {"PnlP3B7=0"}, {{14, "7F 80"}}, {{"PnlP3B7", "Bit7=0"}, {"STM32xOptP3", "0x7f"}}},
       {"STM32F103xB", {"PnlP3B7=0", "PnlP3B7=1"}, {{14, "FF 00"}}, {{"PnlP3B7", "Bit7=1"}}},
       {"STM32F103xB", {"PnlD1B0=0", "PnlD0B3=0"}, {{4, "F7 08 FE 01"}}, {{"STM32xOptD0", "0xf7"}}},

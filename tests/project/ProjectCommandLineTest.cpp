@@ -150,6 +150,23 @@ TEST_F(ProjectCommandLine, SaveProjectCarriesTheSerialNumberOptions) {
   EXPECT_EQ(read.Staged->Settings.SnAddress, 0x0801FFF0u);
 }
 
+// Option-byte actions shape the job a script saves, as they shape a run.
+TEST_F(ProjectCommandLine, SaveProjectCarriesTheOptionActions) {
+  Program save(dir.path(), {"--chip", kChip, "--load", dir / "app.hex", "--option", "STM32xEROP",
+                            "--save-project", project, "--exit"},
+               {}, false);
+  ASSERT_EQ(save.QuitCode, 0) << (save.Errors.empty() ? "" : save.Errors[0]);
+  const ProjectFileRead read = ReadProjectFile(project);
+  ASSERT_EQ(read.Result, kProjectOk) << read.Message;
+  EXPECT_EQ(read.Staged->OptionBytes[0], 0x00);
+  EXPECT_EQ(read.Staged->OptionBytes[1], 0xFF);
+  Program refused(dir.path(), {"--chip", kChip, "--load", dir / "app.hex", "--option", "NoSuchControl",
+                               "--save-project", dir / "other.PKV", "--exit"},
+                  {}, false);
+  EXPECT_EQ(refused.QuitCode, 64);
+  EXPECT_FALSE(fs::exists(dir / "other.PKV"));
+}
+
 TEST_F(ProjectCommandLine, SaveProjectThatCannotBeMadeExits64WithTheReason) {
   struct Case {
     const char* Name;

@@ -25,6 +25,7 @@
 #include "ui/MainWindow.h"
 #include "ui/logging/LogCfgForm.h"
 #include "ui/target/ConfigSNForm.h"
+#include "ui/options/OptionEditorDialog.h"
 #include "ui/views/FormOfsAddr.h"
 #include "UiTestSupport.h"
 
@@ -251,11 +252,18 @@ TEST_F(HostWindowFixture, OptionByteButtonOpensTheEditorDispatch) {
 
   ASSERT_FALSE(host.SelectChipByName("STM32F103xB"));
   const size_t before = host.App.Log.Lines().size();
-  button->click();
+  WithModal<OptionEditorDialog>(
+      [](OptionEditorDialog& d) {
+        EXPECT_EQ(d.objectName(), QStringLiteral("TSTM32F1xOptByteForm"));
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("STM32F103xB Option Byte Setting"));
+        d.findChild<QRadioButton*>(QStringLiteral("STM32xEROP"))->click();
+        d.reject();
+      },
+      [button] { button->click(); });
   const auto& lines = host.App.Log.Lines();
   ASSERT_EQ(lines.size(), before + 2);
-  EXPECT_EQ(lines[before], "> Option Byte: a5 ff ff ff ff ff ff ff ");
-  EXPECT_EQ(lines[before + 1].rfind("> Option Buffer: a5 5a ff 00", 0), 0u);
+  EXPECT_EQ(lines[before], "> Option Byte: 00 ff ff ff ff ff ff ff ");
+  EXPECT_EQ(lines[before + 1].rfind("> Option Buffer: 00 ff ff 00", 0), 0u);
 }
 
 TEST_F(HostWindowFixture, BlueToothProtectionWordGoesIntoTheImageWithFreshCheckValues) {
@@ -263,7 +271,8 @@ TEST_F(HostWindowFixture, BlueToothProtectionWordGoesIntoTheImageWithFreshCheckV
   ReportChecksums(host.Images());  // as after loading the image
   const uint16_t before = host.Buffers.FlashCrc;
   for (int i = 0; i < 8; ++i) host.Options[i] = static_cast<uint8_t>(0x30 + i);
-  Find<QPushButton>("BitBtnOptCfg")->click();
+  WithModal<OptionEditorDialog>([](OptionEditorDialog& d) { d.reject(); },
+                                [this] { Find<QPushButton>("BitBtnOptCfg")->click(); });
   const size_t last = host.Chip.FlashEnd - host.Chip.FlashBase;
   EXPECT_EQ(host.Buffers.Main[last - 7], 0x30);
   EXPECT_EQ(host.Buffers.Main[last], 0x37);

@@ -89,6 +89,8 @@ EditorTable Build() {
   drop.Caption = "Disable Read Out Protection";
   drop.Offset = 0;
   drop.Items = ValueItems(0xFF, {{drop.Caption, 0xA5}});
+  drop.Items[0].PanelText = "0xA5";
+  drop.Panel = "PanelSTM32xROP";
   drop.Visible = IsF1;
   t.Rows.push_back(drop);
   ControlRow erop = drop;
@@ -96,6 +98,7 @@ EditorTable Build() {
   erop.Caption = "Enable Read Out Protection";
   erop.Items = ValueItems(0xFF, {{erop.Caption, 0xA5}});
   erop.Items[0].Set = 0x00;  // writes 0x00, shown for anything but 0xA5
+  erop.Items[0].PanelText = "0x00";
   erop.MatchNot = true;
   t.Rows.push_back(erop);
   ControlRow m0rop = ComboRow(

@@ -10,6 +10,9 @@ namespace korvel {
 // kUnusableInput for arguments or input files it cannot use, 1 when its
 // output cannot be written; the reason goes to err.
 inline constexpr int kUnusableInput = 64;
+// An option action the chip's editor refuses (missing, hidden or disabled
+// control, value out of range).
+inline constexpr int kRefusedAction = 2;
 
 // chips: every listed chip's descriptor, one tab-separated line each.
 int RunChips(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
@@ -21,5 +24,9 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
 // project FILE: what a project file holds and whether it is sound (exit 1
 // when it is not, with the open's message).
 int RunProject(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// options --chip NAME [--from FILE] [ACTION ...]: the chip's option bytes
+// after the editor actions (128 bytes as hex, then the printed lines);
+// options --chip NAME --controls: what the chip's editor offers.
+int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvel

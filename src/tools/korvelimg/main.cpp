@@ -20,13 +20,16 @@ constexpr SubCommand kCommands[] = {
     {"info", korvel::RunInfo},
     {"convert", korvel::RunConvert},
     {"project", korvel::RunProject},
+    {"options", korvel::RunOptions},
 };
 
 constexpr const char* kUsage =
     "usage: korvelimg chips\n"
     "       korvelimg info --chip NAME FILE...\n"
     "       korvelimg convert IN OUT [--offset N]\n"
-    "       korvelimg project FILE\n";
+    "       korvelimg project FILE\n"
+    "       korvelimg options --chip NAME [--from FILE] [ACTION ...]\n"
+    "       korvelimg options --chip NAME --controls\n";
 
 }  // namespace
 
