@@ -7,10 +7,10 @@
 
 #include "app/CaptureJobSettings.h"
 #include "app/Clock.h"
-#include "app/Link.h"
 #include "engine/Host.h"
 #include "engine/ProjectLoad.h"
 #include "engine/ProjectSave.h"
+#include "support/ClosedLink.h"
 #include "target/ChecksumReport.h"
 #include "target/ImageTestFiles.h"
 
@@ -19,18 +19,7 @@ namespace {
 
 using namespace testfiles;
 
-class ClosedLink : public Link {
- public:
-  void SetCommName(const std::string& name) override { name_ = name; }
-  std::string CommName() const override { return name_; }
-  void OpenPort() override { throw ECommsError("no port here"); }
-  void ClosePort() override {}
-  bool IsOpen() const override { return false; }
-  bool SendData(const uint8_t*, size_t) override { return false; }
-
- private:
-  std::string name_;
-};
+using testing_support::ClosedLink;
 
 // One program: its host, clock and the prompts it showed.
 struct Program {

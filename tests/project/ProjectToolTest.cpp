@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "app/Clock.h"
-#include "app/Link.h"
 #include "engine/Host.h"
 #include "engine/ProjectSave.h"
+#include "support/ClosedLink.h"
 #include "target/ChecksumReport.h"
 #include "target/ImageTestFiles.h"
 
@@ -16,15 +16,7 @@ namespace {
 
 using namespace testfiles;
 
-class NoLink : public Link {
- public:
-  void SetCommName(const std::string&) override {}
-  std::string CommName() const override { return {}; }
-  void OpenPort() override { throw ECommsError("no port here"); }
-  void ClosePort() override {}
-  bool IsOpen() const override { return false; }
-  bool SendData(const uint8_t*, size_t) override { return false; }
-};
+using testing_support::ClosedLink;
 
 struct ToolRun {
   int Status = -1;
@@ -43,7 +35,7 @@ void SaveStm8Job(const std::string& path) {
   FixedClock clock{MakeTime(2026, 12, 5, 7, 14, 11)};
   RecordingPrompts prompts;
   HostOptions o;
-  o.Links = [](int) { return std::make_unique<NoLink>(); };
+  o.Links = [](int) { return std::make_unique<ClosedLink>(); };
   o.ExplicitPorts = std::vector<std::string>{};
   Host h(clock, prompts, std::move(o));
   ASSERT_FALSE(h.SelectChipByName("STM8S105K4"));

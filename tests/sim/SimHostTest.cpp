@@ -2,58 +2,25 @@
 // what an operator sees at the end of gang runs with faulty units.
 #include <gtest/gtest.h>
 
-#include "app/ManualDispatcher.h"
-#include "engine/Host.h"
-#include "sim/SimDriver.h"
-#include "sim/SimLink.h"
+#include "sim/SimHostFixture.h"
 #include "target/Checksums.h"
 
 namespace korvel::test {
 namespace {
 
-class SimHost : public testing::Test {
+class SimHost : public SimHostFixture {
  protected:
-  SimHost() : clock(MakeTime(2026, 12, 5, 7, 14, 11)) {}
-
-  // Ten units with the given faults (fault texts as korvelsim takes them),
-  // searched and identified, the chip selected and an image in the buffer.
+  // Ten units, the chip selected and an image in the buffer.
   void Start(const std::vector<std::string>& faultTexts, const std::string& chip) {
-    std::string error;
-    auto faults = ParseUnitFaults(faultTexts, error);
-    ASSERT_TRUE(faults) << error;
-    std::vector<std::string> ports;
-    for (int c = 0; c < kChannelCount; ++c) {
-      units[c] = std::make_shared<SimUnit>((*faults)[c + 1]);
-      ports.push_back("/dev/ttyACM" + std::to_string(c));
-    }
-    HostOptions options;
-    options.Links = [this](int c) { return std::make_unique<SimLink>(ui, units[c]); };
-    options.ExplicitPorts = ports;
-    host = std::make_unique<Host>(clock, prompts, std::move(options));
-    host->Channels().SearchSettleMs = 0;
-    host->Channels().FindDevices();
-    Pump();
-    ASSERT_EQ(host->App.Flags.DevicesFound, kChannelCount);
-    ASSERT_FALSE(host->SelectChipByName(chip));
-    for (size_t i = 0; i < 64 * 1024; ++i) host->Buffers.Main[i] = static_cast<uint8_t>(i * 7 + 3);
-    host->App.Flags.ImageLoaded = true;
-  }
-  void Pump() {
-    for (int i = 0; i < 100000 && ui.RunPending() > 0; ++i) {
-    }
+    StartUnits(faultTexts);
+    if (HasFatalFailure()) return;
+    LoadPattern(chip);
   }
   int ChannelLines(int c, const std::string& text) const {
     int n = 0;
     for (const auto& l : host->App.Log.Lines()) n += l.ends_with(ChannelPrefix(c) + text);
     return n;
   }
-  const ChannelOutcome& Outcome(int c) const { return host->App.Channels[c].Outcome; }
-
-  FixedClock clock;
-  RecordingPrompts prompts;
-  ManualDispatcher ui;
-  std::array<std::shared_ptr<SimUnit>, kChannelCount> units;
-  std::unique_ptr<Host> host;
 };
 
 TEST_F(SimHost, AUnitOneDataReplyShortFailsAloneAndTheOthersSucceed) {

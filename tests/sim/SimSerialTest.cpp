@@ -6,64 +6,27 @@
 #include <fstream>
 #include <set>
 
-#include "app/ManualDispatcher.h"
-#include "engine/Host.h"
-#include "sim/SimDriver.h"
-#include "sim/SimLink.h"
+#include "sim/SimHostFixture.h"
 #include "target/Checksums.h"
 
 namespace korvel::test {
 namespace {
 
-class SimSerial : public testing::Test {
+class SimSerial : public SimHostFixture {
  protected:
-  SimSerial() : clock(MakeTime(2026, 12, 5, 7, 14, 11)) {}
-
-  void Start(const std::vector<std::string>& faultTexts) {
-    std::string error;
-    auto faults = ParseUnitFaults(faultTexts, error);
-    ASSERT_TRUE(faults) << error;
-    std::vector<std::string> ports;
-    for (int c = 0; c < kChannelCount; ++c) {
-      units[c] = std::make_shared<SimUnit>((*faults)[c + 1]);
-      ports.push_back("/dev/ttyACM" + std::to_string(c));
-    }
-    HostOptions options;
-    options.Links = [this](int c) { return std::make_unique<SimLink>(ui, units[c]); };
-    options.ExplicitPorts = ports;
-    host = std::make_unique<Host>(clock, prompts, std::move(options));
-    host->Channels().SearchSettleMs = 0;
-    host->Channels().FindDevices();
-    Pump();
-    ASSERT_EQ(host->App.Flags.DevicesFound, kChannelCount);
-  }
-  void LoadImage() {
-    ASSERT_FALSE(host->SelectChipByName("STM32F103xB"));
-    for (size_t i = 0; i < 64 * 1024; ++i) host->Buffers.Main[i] = static_cast<uint8_t>(i * 7 + 3);
-    host->App.Flags.ImageLoaded = true;
-  }
+  void Start(const std::vector<std::string>& faultTexts) { StartUnits(faultTexts); }
+  void LoadImage() { LoadPattern("STM32F103xB"); }
   void SerialsOn(const char* first, const char* address) {
     MainControls& c = host->App.Controls;
     c.CheckBoxSN.Checked = c.ChkBoxPCSN.Checked = true;
     c.SNEdit.Text = first;
     c.AddrEdit.Text = address;
   }
-  void Pump() {
-    for (int i = 0; i < 100000 && ui.RunPending() > 0; ++i) {
-    }
-  }
   // The four bytes a unit's chip holds at flash offset, most significant first.
   uint32_t ChipNumber(int c, uint32_t offset) const {
     const auto b = units[c]->Target().ReadFlash(offset, 4);
     return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
   }
-  const ChannelOutcome& Outcome(int c) const { return host->App.Channels[c].Outcome; }
-
-  FixedClock clock;
-  RecordingPrompts prompts;
-  ManualDispatcher ui;
-  std::array<std::shared_ptr<SimUnit>, kChannelCount> units;
-  std::unique_ptr<Host> host;
 };
 
 TEST_F(SimSerial, TenChipsOfOneAutoGetTenNumbersAndAFailedOnesNumberComesBackFirst) {
