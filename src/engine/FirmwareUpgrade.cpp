@@ -49,7 +49,10 @@ int FirmwareUpgrade::MenuClick(bool askFirst) {
         PromptButton::Yes)
       return 0;
   }
-  upgrading_ = connected;
+  // Channels still upgrading from an earlier click stay watched: the search
+  // waits for them too.
+  for (int c : connected)
+    if (std::find(upgrading_.begin(), upgrading_.end(), c) == upgrading_.end()) upgrading_.push_back(c);
   searchCountdown_ = 0;
   for (int c : connected) {
     app_.Channels[c].RxCount = 0;
