@@ -186,8 +186,10 @@ std::string UsageText(const std::string& program) {
          "                     when only one chip fits; korvelimg chips lists them)\n"
          "  --load FILE        load FILE as the object file; more --load add data\n"
          "  --run OP           run OP on every connected channel: download, auto,\n"
-         "                     blank, erase, program or verify; at the end print one\n"
-         "                     line per channel (channel, port, result, last message)\n"
+         "                     blank, erase, program, verify or upgrade (write\n"
+         "                     TroxSTX.FWR into every unit, then find them again);\n"
+         "                     at the end print one line per channel (channel,\n"
+         "                     port, result, last message)\n"
          "                     and \"OK=n, NG=m.\" on standard output\n"
          "  --exit             close the program when the run, the save or the\n"
          "                     download of a project has finished, failed or not\n"
@@ -223,7 +225,7 @@ std::string UsageText(const std::string& program) {
 }
 
 bool IsUnattendedOperation(const std::string& op) {
-  for (const char* known : {"download", "auto", "blank", "erase", "program", "verify"})
+  for (const char* known : {"download", "auto", "blank", "erase", "program", "verify", "upgrade"})
     if (op == known) return true;
   return false;
 }

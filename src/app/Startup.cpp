@@ -70,6 +70,9 @@ void RunFormShow(AppState& app, OperatorPrompts& prompts, const CommandLine& cmd
 
   Call(hooks.SetOptionByteDefaults);
   ResetJobState(flags, app.Settings, app.Channels);
+  // Every unit is due for the firmware check until it identifies itself;
+  // the reset must not wipe that.
+  for (ChannelState& ch : app.Channels) ch.UpgradePending = true;
   controls.StatusPanels[3] = "联机计数器：0";
   Call(hooks.ShowFirstSettingsTab);
   Call(hooks.ReadConnectionSettings);

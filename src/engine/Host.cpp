@@ -81,9 +81,12 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
   images_ = std::make_unique<ImageJob>(ImageJob{App, Chip, Buffers, Options, prompts_, {}, views});
   serials_ = std::make_unique<SerialNumbers>(*images_);
 
+  firmware_ = std::make_unique<FirmwareUpgrade>(App, *channels_, random_, prompts_);
+
   ChannelHandlers& h = channels_->Handlers;
   h.OnReply = [this](int ch, uint8_t status, std::span<const uint8_t> packet) {
-    steps_->OnReply(ch, status, packet);
+    if (App.Channels[ch].Step == kStepFirmware) firmware_->OnReply(ch, status);
+    else steps_->OnReply(ch, status, packet);
     return true;
   };
   h.OnProgress = [this](int ch, std::span<const uint8_t> packet) {
@@ -134,12 +137,15 @@ void Host::FormShow(const CommandLine& cmd, const std::string& currentDir, Start
   };
   steps.SetOptionByteDefaults = [this] { ResetOptionBuffer(Options, Chip, App.Flags.Stm32Family); };
   steps.ReadConnectionSettings = [this] { channels_->ReadConnectionSettings(); };
+  steps.LoadFirmware = [this](const std::string& path) { firmware_->Load(path); };
+  steps.FirmwareMissing = [this] { firmware_->Missing(); };
   RunFormShow(App, prompts_, cmd, currentDir, steps);
 }
 
 void Host::OnTimer1Tick() {
   channels_->OnTimer1Tick();
   serials_->Settle();
+  firmware_->OnTimer1Tick();
   // The run's summary comes before an "OFF" close that the same downloads
   // allow, so that it is printed and logged before the shutdown log.
   if (unattended_) unattended_->OnTick();

@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/OperatorPrompts.h"
 #include "app/Startup.h"
+#include "engine/FirmwareUpgrade.h"
 #include "engine/HostRequests.h"
 #include "engine/JobView.h"
 #include "engine/OperationDispatch.h"
@@ -76,6 +77,7 @@ class Host {
   ChipChangeContext ChipContext();
   OperatorPrompts& Prompts() { return prompts_; }
   RandomSource& Random() { return random_; }
+  FirmwareUpgrade& Firmware() { return *firmware_; }
 
   // Whether any channel runs an operation.
   bool AnyChannelBusy() const;
@@ -159,6 +161,7 @@ class Host {
   std::unique_ptr<OperationDispatch> dispatch_;
   std::unique_ptr<ImageJob> images_;
   std::unique_ptr<SerialNumbers> serials_;
+  std::unique_ptr<FirmwareUpgrade> firmware_;
   std::unique_ptr<LogFiles> logFiles_;
   std::unique_ptr<UnattendedRun> unattended_;
   OptionBuffer defaultTable_{};

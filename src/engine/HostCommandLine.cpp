@@ -133,8 +133,13 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
     if (op == "erase") return d.Erase();
     if (op == "program") return d.Program();
     if (op == "verify") return d.Verify();
+    if (op == "upgrade") return firmware_->MenuClick(false);
     return 0;
   };
+  if (cmd.Run == "upgrade") {
+    const int searches = firmware_->SearchesAfterUpgrade();
+    a.UnitsSearchedAgain = [this, searches] { return firmware_->SearchesAfterUpgrade() > searches; };
+  }
   allowMissing_ = MissingUnitsAllowed(cmd);
   unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
                                                 allowMissing_);

@@ -74,10 +74,20 @@ void UnattendedRun::OnTick() {
     if (all || ticks_ >= kSettleTicks) Start();
     return;
   }
+  if (state_ == State::Returning) {
+    if (UnitsBack()) Summarise();
+    return;
+  }
   if (state_ != State::Running) return;
   for (int ch : started_) {
     const ChannelState& c = app_.Channels[ch];
     if (c.Busy || c.Outcome.Result == ChannelResult::Running) return;
+  }
+  if (actions_.UnitsSearchedAgain) {
+    state_ = State::Returning;
+    ticks_ = 0;
+    searchedAgain_ = false;
+    return;
   }
   Summarise();
 }
@@ -113,19 +123,33 @@ void UnattendedRun::Summarise() {
   for (int ch : channels) {
     const bool missing = std::find(missing_.begin(), missing_.end(), ch) != missing_.end();
     const ChannelOutcome& o = app_.Channels[ch].Outcome;
+    // A unit restarted by the run that never identified itself again is
+    // lost to the line, whatever its last reply said.
+    const bool gone = !missing && actions_.UnitsSearchedAgain && !app_.Channels[ch].Connected;
     if (missing) ng += allowMissing_ ? 0 : 1;
-    else ++(o.Result == ChannelResult::Success ? ok : ng);
+    else ++(o.Result == ChannelResult::Success && !gone ? ok : ng);
     std::string message = LastMessage(ch);
     if (message.empty()) message = o.Text;
+    const char* result = missing || gone ? "Missing" : ResultName(o.Result);
     if (actions_.Summary)
-      actions_.Summary("Channel " + std::to_string(ch + 1) + "\t" + Port(ch) + "\t" +
-                       (missing ? "Missing" : ResultName(o.Result)) + "\t" + message);
+      actions_.Summary("Channel " + std::to_string(ch + 1) + "\t" + Port(ch) + "\t" + result + "\t" + message);
   }
   if (actions_.Summary) actions_.Summary("OK=" + std::to_string(ok) + ", NG=" + std::to_string(ng) + ".");
   const std::string count = std::to_string(ok + ng);
   if (ng == 0) app_.Log.HostLine("Unattended " + op_ + ": all " + count + " channels succeeded");
   else app_.Log.HostLine("Unattended " + op_ + ": " + std::to_string(ng) + " of " + count + " channels failed");
   Finish(ng, exit_);
+}
+
+bool UnattendedRun::UnitsBack() {
+  if (!searchedAgain_) {
+    searchedAgain_ = actions_.UnitsSearchedAgain();
+    return false;
+  }
+  if (++ticks_ >= kSettleTicks) return true;
+  for (int ch : started_)
+    if (app_.Channels[ch].Outcome.Result == ChannelResult::Success && !app_.Channels[ch].Connected) return false;
+  return true;
 }
 
 std::string UnattendedRun::Port(int channel) const {

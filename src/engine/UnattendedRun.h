@@ -37,6 +37,10 @@ class UnattendedRun {
     std::function<void(const std::string& reason)> Error;
     // The lines of the closing summary, for standard output.
     std::function<void(const std::string& line)> Summary;
+    // For a run after which the units restart (a firmware upgrade): true
+    // once the device search that follows it has run. Left empty, the run
+    // ends when its channels have finished.
+    std::function<bool()> UnitsSearchedAgain;
   };
 
   // A listed unit that never identified itself is a failed channel, with a
@@ -65,9 +69,12 @@ class UnattendedRun {
   int ExitCode() const { return exitCode_; }
 
  private:
-  enum class State { Waiting, Searching, Running, Done };
+  enum class State { Waiting, Searching, Running, Returning, Done };
   void Start();
   void Summarise();
+  // After a run that restarts the units: whether each unit that succeeded
+  // has identified itself again, or the search has had its time.
+  bool UnitsBack();
   // Ends the run with 64 for reason.
   void Refuse(const std::string& reason);
   void Finish(int code, bool quit);
@@ -86,6 +93,7 @@ class UnattendedRun {
   State state_ = State::Waiting;
   int ticks_ = 0;
   std::vector<int> started_;
+  bool searchedAgain_ = false;
   std::vector<int> missing_;
   size_t logStart_ = 0;
   int exitCode_ = 0;

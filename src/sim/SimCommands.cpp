@@ -167,6 +167,7 @@ void InstallCommandSet(SimUnit& unit) {
   unit.SetCommand(0x99, ProgramSecond);
   unit.SetCommand(0x9B, ReadMain);
   unit.SetCommand(0x9D, ReadSecond);
+  InstallFirmwareCommands(unit);
 }
 
 }  // namespace korvel

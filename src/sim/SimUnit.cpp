@@ -87,6 +87,8 @@ std::vector<uint8_t> SimUnit::IdentificationReply(const std::string& name) {
 }
 
 void SimUnit::Receive(const uint8_t* data, size_t length, std::vector<uint8_t>& out) {
+  // Without a clock a restart lasts until the next wake-up.
+  deafUntilUs_ = 0;
   Receive(data, length, lastNowUs_);
   out_.TakeAll(out);
 }
@@ -119,6 +121,10 @@ void SimUnit::HandleFrame(std::span<uint8_t> frame, uint64_t arrivedUs) {
   std::vector<uint8_t> reply;
   bool addCheckWord = true;
   const bool wakeUp = IsWakeUp(request);
+  if (deaf_) {
+    if (!wakeUp || arrivedUs < deafUntilUs_) return;
+    deaf_ = false;
+  }
   if (!wakeUp && status != 0) return;  // a unit ignores what it cannot read; the host's watchdog notices
   ++requests_;
   if (faults_.SilentAt(requests_)) return;

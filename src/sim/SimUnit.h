@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/SimFirmware.h"
 #include "sim/SimJob.h"
 #include "sim/SimSchedule.h"
 #include "sim/SimTarget.h"
@@ -83,6 +84,13 @@ class SimUnit {
   // Queues an unprompted packet (a progress frame: no check word added).
   void SendUnprompted(std::vector<uint8_t> packet, uint64_t readyUs);
   void CountRestart() { ++restarts_; }
+  SimFirmwareState& Firmware() { return firmware_; }
+  // Restarting: every frame is lost until untilUs, and after it everything
+  // but a wake-up until one arrives (an in-process link has no clock).
+  void GoDeaf(uint64_t untilUs) {
+    deaf_ = true;
+    deafUntilUs_ = untilUs;
+  }
 
   // Reply helpers for command handlers: header bytes 0..5 of the request,
   // data length 1 and the status byte.
@@ -111,6 +119,9 @@ class SimUnit {
   std::map<uint8_t, Command> commands_;
   SimTarget target_;
   SimJob job_;
+  SimFirmwareState firmware_;
+  bool deaf_ = false;
+  uint64_t deafUntilUs_ = 0;
   BlockRun mainRun_;
   BlockRun secondRun_;
   InputPacer in_;

@@ -176,6 +176,7 @@ void WireFiles(TKorvel200STxPrg& window, Host& host) {
     OnOptionConfigClicked(ctx, hooks);
   });
 
+  both("DoFirmwareUpgrade1", nullptr, [&host] { host.Firmware().MenuClick(true); });
   both("SavetoProjectFile1", nullptr, [&host] { host.SaveProjectFromMenu(); });
   both("LoadFromProjectFile1", nullptr, [&host] { host.OpenProjectFromMenu(); });
 

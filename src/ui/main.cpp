@@ -10,6 +10,7 @@
 #include "engine/Host.h"
 #include "serial/TComm.h"
 #include "sim/PtyUnitServer.h"
+#include "sim/SimFirmware.h"
 #include "sim/SimulatedUnits.h"
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
@@ -31,6 +32,10 @@ std::unique_ptr<korvel::PtyUnitServer> StartSimulation(const korvel::CommandLine
     std::cerr << kProgram << ": cannot start the simulated units: " << error << "\n";
     std::exit(64);
   }
+  // The units take an upgrade of the firmware the host carries, as real
+  // ones of that firmware's line would.
+  korvel::FirmwareRead fw = korvel::ReadFirmwareFile(korvel::kFirmwareFileName);
+  if (fw.Firmware) korvel::GiveFirmware(*units, std::make_shared<const korvel::FirmwareImage>(std::move(*fw.Firmware)));
   return units;
 }
 

@@ -405,3 +405,29 @@ TEST_F(HostWindowFixture, ProjectMenuSaveThenOpenRoundTripsTheJob) {
 
 }  // namespace
 }  // namespace korvel::ui
+
+namespace korvel::ui {
+namespace {
+
+// "Do Firmware Upgrade" reaches the upgrade: without the file it says so,
+// with a good file but no unit it finds nobody to upgrade.
+TEST_F(HostWindowFixture, FirmwareUpgradeEntryChecksTheFileAndTheUnits) {
+  QAction* entry = window.findChild<QAction*>("DoFirmwareUpgrade1");
+  ASSERT_NE(entry, nullptr);
+  entry->trigger();
+  ASSERT_FALSE(prompts.Messages.empty());
+  EXPECT_EQ(prompts.Messages.back().Text, "文件\"TroxSTX.FWR\"没有找到，请确认！");
+
+  uint32_t seed = 1;
+  const std::vector<uint8_t> body(100, 0x42);
+  const auto file = MakeFirmwareFile(body, FirmwareEndFor(body.size()), [&seed] { return seed *= 69069u; });
+  std::ofstream(dir / "TroxSTX.FWR", std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  host.Firmware().Load((dir / "TroxSTX.FWR").string());
+  ASSERT_TRUE(host.Firmware().Valid());
+  entry->trigger();
+  EXPECT_EQ(prompts.Messages.back().Text, "No Device is Connected!");
+}
+
+}  // namespace
+}  // namespace korvel::ui

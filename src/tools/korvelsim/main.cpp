@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "sim/SimFirmware.h"
 #include "sim/SimulatedUnits.h"
 #include "sim/UnitFaults.h"
 
@@ -17,10 +19,16 @@ namespace {
 
 void Help(std::ostream& out, const char* program) {
   out << "usage: " << program << " --units N --dir DIR [--fault FAULT ...] [--wire-rate] [--auto N]\n"
+      << "                 [--firmware FILE]\n"
+      << "       " << program << " --make-firmware OUT [--size BYTES]\n"
+      << "  --make-firmware OUT  write a valid firmware file of random content (body of\n"
+      << "                 BYTES bytes, 1..65535, default 32768) and exit; as TroxSTX.FWR\n"
+      << "                 beside korvelst it lets the units be upgraded\n"
       << "  --units N      1..10 simulated units\n"
       << "  --dir DIR      where ConfigTqz.ini is written\n"
       << "  --wire-rate    every unit takes in and sends out no faster than the real line\n"
       << "                 (1,000,000 baud, 11 bits per byte); the same as --fault '*:wire'\n"
+      << "  --firmware FILE  the units check every upgrade block against FILE\n"
       << "  --auto N       after a download with automatic chip detection on, every unit\n"
       << "                 programs N chips by itself; the same as --fault '*:auto=N'\n"
       << "  --fault FAULT   UNIT:ITEM[,ITEM...], UNIT from 1 or * for every unit; repeatable,\n"
@@ -51,6 +59,8 @@ int main(int argc, char** argv) {
   bool wireRate = false;
   std::string dir;
   std::vector<std::string> faultTexts;
+  std::string makeFirmware, firmware;
+  long firmwareSize = static_cast<long>(korvel::kDefaultSimFirmwareSize);
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -65,13 +75,37 @@ int main(int argc, char** argv) {
       faultTexts.push_back(argv[++i]);
     } else if (a == "--wire-rate") {
       wireRate = true;
+    } else if (a == "--make-firmware" && hasValue) {
+      makeFirmware = argv[++i];
+    } else if (a == "--size" && hasValue) {
+      firmwareSize = std::atol(argv[++i]);
+    } else if (a == "--firmware" && hasValue) {
+      firmware = argv[++i];
     } else if (a == "--auto" && hasValue) {
       faultTexts.push_back(std::string("*:auto=") + argv[++i]);
     } else {
       return Usage(argv[0]);
     }
   }
+  if (!makeFirmware.empty()) {
+    if (firmwareSize < 1 || firmwareSize > 0xFFFF) return Usage(argv[0]);
+    if (auto error = korvel::WriteRandomFirmware(makeFirmware, static_cast<size_t>(firmwareSize))) {
+      std::cerr << *error << "\n";
+      return 1;
+    }
+    std::cout << "wrote " << makeFirmware << "\n";
+    return 0;
+  }
   if (units < 1 || units > korvel::kMaxSimUnits || dir.empty()) return Usage(argv[0]);
+  std::shared_ptr<const korvel::FirmwareImage> expected;
+  if (!firmware.empty()) {
+    korvel::FirmwareRead read = korvel::ReadFirmwareFile(firmware);
+    if (!read.Firmware) {
+      std::cerr << firmware << ": " << read.Error << "\n";
+      return 2;
+    }
+    expected = std::make_shared<const korvel::FirmwareImage>(std::move(*read.Firmware));
+  }
 
   // Signals are taken by sigwait below, not by whichever thread they hit.
   sigset_t stopSignals;
@@ -87,6 +121,7 @@ int main(int argc, char** argv) {
     std::cerr << error << "\n";
     return 2;
   }
+  if (expected) korvel::GiveFirmware(*server, expected);
   const auto paths = server->SlavePaths();
   const auto file = std::filesystem::path(dir) / "ConfigTqz.ini";
   {
