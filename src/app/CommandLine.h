@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/OfflineSteps.h"
+
 namespace korvel {
 
 // The program's command line. Positional arguments keep their historical
@@ -21,6 +23,9 @@ struct CommandLine {
   bool Exit = false;             // --exit
   bool AllowMissing = false;     // --allow-missing: silent listed units are no failure
   std::string SaveProject;       // --save-project OUT.PKV: the job of --chip/--load as a project
+  bool AutoDetect = false;       // --auto-detect: ticks ChkBoxAuto
+  std::optional<OfflineSteps> Steps;  // --offline-steps LIST
+  std::optional<int> Listen;     // --listen SECONDS (with --run offline)
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.
@@ -28,6 +33,9 @@ struct CommandLine {
     return !Run.empty() || Exit || HasProject() || Simulate > 0 || !SaveProject.empty();
   }
 };
+
+// The longest --listen: a day.
+inline constexpr int kMaxListenSeconds = 86400;
 
 struct CommandLineResult {
   CommandLine Line;

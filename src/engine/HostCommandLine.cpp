@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "engine/Host.h"
+#include "engine/OfflineConfig.h"
+#include "engine/ProductionCounters.h"
 #include "serial/ConnectionSettings.h"
 #include "target/ImageFile.h"
 
@@ -60,6 +62,7 @@ bool Host::StartProjectSave(const CommandLine& cmd, std::function<void(int)> qui
     return true;
   };
   if (auto error = SelectChipByName(cmd.Chip)) return end(error);
+  ApplyJobOptions(cmd);
   for (size_t i = 0; i < cmd.Loads.size(); ++i)
     if (auto error = LoadObjectFileByName(cmd.Loads[i], i == 0)) return end(error);
   const ProjectSaveResult saved = SaveProjectFile(cmd.SaveProject);
@@ -118,13 +121,28 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
     if (op == "erase") return d.Erase();
     if (op == "program") return d.Program();
     if (op == "verify") return d.Verify();
+    if (op == "offline") return d.Download();
     return 0;
   };
+  a.StartOffline = [this] { return StartOffLineProgram(); };
+  ApplyJobOptions(cmd);
   allowMissing_ = MissingUnitsAllowed(cmd);
   unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
                                                 allowMissing_);
+  if (cmd.Listen) unattended_->ListenFor(*cmd.Listen);
   if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
   return true;
+}
+
+void Host::ApplyJobOptions(const CommandLine& cmd) {
+  MainControls& c = App.Controls;
+  // Units running alone program only the chips they detect.
+  if (cmd.AutoDetect || cmd.Run == "offline") {
+    c.ChkBoxAuto.Checked = true;
+    OnChkBoxAutoClick(c);
+  }
+  if (cmd.Steps) ApplyOfflineSteps(*cmd.Steps, App.Settings, c);
+  c.Changed();
 }
 
 }  // namespace korvel

@@ -35,6 +35,9 @@ class UnattendedRun {
     std::function<void(const std::string& reason)> Error;
     // The lines of the closing summary, for standard output.
     std::function<void(const std::string& line)> Summary;
+    // "offline", once every download has ended: starts the units off-line
+    // and returns the channels whose unit was told to start.
+    std::function<std::vector<int>()> StartOffline;
   };
 
   // A listed unit that never identified itself is a failed channel, with a
@@ -58,13 +61,23 @@ class UnattendedRun {
   // program when on, with or without --exit: the project download of "OFF"
   // closes only after a success, and would otherwise wait for ever.
   void QuitOnRefusal(bool on) { quitOnRefusal_ = on; }
+  // "offline": after the start, stay this many seconds counting the chips
+  // the units report, then end with the number of failed chips (plus the
+  // channels that were not started).
+  void ListenFor(int seconds) { listenTicks_ = seconds * kTicksPerSecond; listen_ = true; }
+
+  // Exit statuses above this are left for the usage error and for signals;
+  // a count of failed chips stops here rather than wrap round to 0.
+  static constexpr int kMaxCountedStatus = 63;
 
   bool Finished() const { return state_ == State::Done; }
   int ExitCode() const { return exitCode_; }
 
  private:
-  enum class State { Waiting, Searching, Running, Done };
+  enum class State { Waiting, Searching, Running, Listening, Done };
+  static constexpr int kTicksPerSecond = 100;
   void Start();
+  void StartOffline();
   void Summarise();
   // Ends the run with 64 for reason.
   void Refuse(const std::string& reason);
@@ -85,6 +98,13 @@ class UnattendedRun {
   int ticks_ = 0;
   std::vector<int> started_;
   std::vector<int> missing_;
+  bool offline_ = false;
+  bool offlineStarted_ = false;
+  std::vector<int> restarted_;
+  bool listen_ = false;
+  int listenTicks_ = 0;
+  uint32_t okAtStart_ = 0;
+  uint32_t ngAtStart_ = 0;
   size_t logStart_ = 0;
   int exitCode_ = 0;
 };
