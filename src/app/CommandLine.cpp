@@ -37,6 +37,9 @@ std::optional<std::string> UnusableCombination(const CommandLine& c) {
       {c.AllowMissing, run || project, "--allow-missing needs --run or a project file"},
       {c.Serial.On, run || save, "--sn needs --run or --save-project"},
       {!c.OptionActions.empty(), run || save, "--option needs --run or --save-project"},
+      {c.AutoDetect, run || save, "--auto-detect needs --run or --save-project"},
+      {c.Steps.has_value(), run || save, "--offline-steps needs --run or --save-project"},
+      {c.Listen.has_value(), c.Run == "offline", "--listen needs --run offline"},
   };
   for (const Need& n : needs)
     if (n.Given && !n.Allowed) return std::string(n.Text);
@@ -71,6 +74,26 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     else if (name == "--help") c.Help = true;
     else if (name == "--exit") c.Exit = true;
     else if (name == "--allow-missing") c.AllowMissing = true;
+    else if (name == "--auto-detect") c.AutoDetect = true;
+    else if (name == "--offline-steps") {
+      auto v = take();
+      if (!v) return r;
+      std::string error;
+      c.Steps = ParseOfflineSteps(*v, error);
+      if (!c.Steps) {
+        r.Error = error;
+        return r;
+      }
+    } else if (name == "--listen") {
+      auto v = take();
+      if (!v) return r;
+      auto n = ParseInteger(*v);
+      if (!n || *n < 0 || *n > kMaxListenSeconds) {
+        r.Error = "--listen takes a number of seconds from 0 to " + std::to_string(kMaxListenSeconds);
+        return r;
+      }
+      c.Listen = static_cast<int>(*n);
+    }
     else if (name == "--simulate") {
       auto v = take();
       if (!v) return r;
@@ -186,11 +209,23 @@ std::string UsageText(const std::string& program) {
          "                     when only one chip fits; korvelimg chips lists them)\n"
          "  --load FILE        load FILE as the object file; more --load add data\n"
          "  --run OP           run OP on every connected channel: download, auto,\n"
-         "                     blank, erase, program, verify or upgrade (write\n"
-         "                     TroxSTX.FWR into every unit, then find them again);\n"
-         "                     at the end print one line per channel (channel,\n"
-         "                     port, result, last message)\n"
-         "                     and \"OK=n, NG=m.\" on standard output\n"
+         "                     blank, erase, program, verify, offline or upgrade; at\n"
+         "                     the end print one line per channel (channel, port,\n"
+         "                     result, last message) and \"OK=n, NG=m.\" on standard\n"
+         "                     output\n"
+         "                     offline: download the job, then start every unit\n"
+         "                     programming alone (automatic chip detection on)\n"
+         "                     upgrade: write TroxSTX.FWR into every unit, then find\n"
+         "                     them again\n"
+         "  --listen SECONDS   with --run offline: stay that long after the start,\n"
+         "                     counting the chips the units report, then close; the\n"
+         "                     closing \"OK=n, NG=m.\" counts chips\n"
+         "  --auto-detect      tick \"自动芯片检测\": units program the chips they detect\n"
+         "  --offline-steps LIST\n"
+         "                     the steps a unit runs alone on each chip, e.g.\n"
+         "                     blank,erase,program,verify,options (program and verify\n"
+         "                     take in the EEP data; program-flash, program-eep,\n"
+         "                     verify-flash, verify-eep name one memory), or rop-only\n"
          "  --exit             close the program when the run, the save or the\n"
          "                     download of a project has finished, failed or not\n"
          "  --option ACTION    before the run or the save, set an option byte as the\n"
@@ -216,6 +251,8 @@ std::string UsageText(const std::string& program) {
          "Exit status of a --run or a project download with --exit: 0 when every\n"
          "channel succeeded, else the number of failed channels (a listed unit that\n"
          "never answered counts); of a --save-project: 0 when the file was written.\n"
+         "Of --run offline --listen: the number of failed chips reported plus the\n"
+         "channels that were not started, at most 63.\n"
          "64 when the command line, the chip name or a file is not usable, a project\n"
          "cannot be written or no unit was found, with the reason on standard error.\n"
          "\n"
@@ -225,7 +262,7 @@ std::string UsageText(const std::string& program) {
 }
 
 bool IsUnattendedOperation(const std::string& op) {
-  for (const char* known : {"download", "auto", "blank", "erase", "program", "verify", "upgrade"})
+  for (const char* known : {"download", "auto", "blank", "erase", "program", "verify", "offline", "upgrade"})
     if (op == known) return true;
   return false;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/OfflineSteps.h"
+
 namespace korvel {
 
 // The program's command line. Positional arguments keep their historical
@@ -36,6 +38,9 @@ struct CommandLine {
   std::string SaveProject;       // --save-project OUT.PKV: the job of --chip/--load as a project
   SerialOptions Serial;
   std::vector<std::string> OptionActions;  // --option ACTION (repeatable)
+  bool AutoDetect = false;       // --auto-detect: ticks ChkBoxAuto
+  std::optional<OfflineSteps> Steps;  // --offline-steps LIST
+  std::optional<int> Listen;     // --listen SECONDS (with --run offline)
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.
@@ -43,6 +48,9 @@ struct CommandLine {
     return !Run.empty() || Exit || HasProject() || Simulate > 0 || !SaveProject.empty();
   }
 };
+
+// The longest --listen: a day.
+inline constexpr int kMaxListenSeconds = 86400;
 
 struct CommandLineResult {
   CommandLine Line;

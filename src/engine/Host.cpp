@@ -4,6 +4,7 @@
 #include "engine/AutoProgress.h"
 #include "engine/ChannelErrors.h"
 #include "engine/ChipByName.h"
+#include "engine/OfflineProgramming.h"
 #include "optionbytes/OptionChecksums.h"
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"
@@ -172,6 +173,17 @@ bool Host::AnyChannelBusy() const {
   for (const ChannelState& c : App.Channels)
     if (c.Busy) return true;
   return false;
+}
+
+std::vector<int> Host::StartOffLineProgram() {
+  OfflineStart start{App, *channels_, [this] {
+                       const auto error = CaptureJobSettings(App.Controls, App.Settings,
+                                                             CaptureChipOf(Chip, App.Flags.Stm32Family));
+                       if (error) prompts_.Message(PromptKind::Error, *error);
+                       return !error;
+                     }};
+  start.SettleMs = OfflineSettleMs;
+  return start.Run();
 }
 
 ProjectSaveResult Host::SaveProjectFromMenu() {

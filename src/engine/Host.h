@@ -81,6 +81,10 @@ class Host {
 
   // Whether any channel runs an operation.
   bool AnyChannelBusy() const;
+  // "Start Off-Line Program"; returns the channels whose unit was told to
+  // start. OfflineSettleMs is the wait after each port opens (tests: 0).
+  std::vector<int> StartOffLineProgram();
+  int OfflineSettleMs = 30;
   // "Save to Project File" and "Load From Project File", dialog first.
   ProjectSaveResult SaveProjectFromMenu();
   ProjectFileRead OpenProjectFromMenu();
@@ -144,6 +148,8 @@ class Host {
 
  private:
   void CheckCommandLineExit();
+  // --auto-detect, --offline-steps and what --run offline implies.
+  void ApplyJobOptions(const CommandLine& cmd);
   // A listed unit that never answers is not held against a run: asked for,
   // or the ports were enumerated rather than named for units.
   bool MissingUnitsAllowed(const CommandLine& cmd) const;

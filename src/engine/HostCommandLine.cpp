@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "engine/Host.h"
+#include "engine/OfflineConfig.h"
+#include "engine/ProductionCounters.h"
 #include "serial/ConnectionSettings.h"
 #include "target/ImageFile.h"
 #include "target/SerialControls.h"
@@ -61,6 +63,7 @@ bool Host::StartProjectSave(const CommandLine& cmd, std::function<void(int)> qui
     return true;
   };
   if (auto error = SelectCommandLineChip(cmd.Chip, cmd.Serial)) return end(error);
+  ApplyJobOptions(cmd);
   for (size_t i = 0; i < cmd.Loads.size(); ++i)
     if (auto error = LoadObjectFileByName(cmd.Loads[i], i == 0)) return end(error);
   if (!cmd.OptionActions.empty())
@@ -133,6 +136,7 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
     if (op == "erase") return d.Erase();
     if (op == "program") return d.Program();
     if (op == "verify") return d.Verify();
+    if (op == "offline") return d.Download();
     if (op == "upgrade") return firmware_->MenuClick(false);
     return 0;
   };
@@ -140,11 +144,25 @@ bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit
     const int searches = firmware_->SearchesAfterUpgrade();
     a.UnitsSearchedAgain = [this, searches] { return firmware_->SearchesAfterUpgrade() > searches; };
   }
+  a.StartOffline = [this] { return StartOffLineProgram(); };
+  ApplyJobOptions(cmd);
   allowMissing_ = MissingUnitsAllowed(cmd);
   unattended_ = std::make_unique<UnattendedRun>(App, std::move(a), cmd.Chip, cmd.Loads, cmd.Run, cmd.Exit,
                                                 allowMissing_);
+  if (cmd.Listen) unattended_->ListenFor(*cmd.Listen);
   if (unattended_->Prepare() && searchStarted_) unattended_->SearchStarted();
   return true;
+}
+
+void Host::ApplyJobOptions(const CommandLine& cmd) {
+  MainControls& c = App.Controls;
+  // Units running alone program only the chips they detect.
+  if (cmd.AutoDetect || cmd.Run == "offline") {
+    c.ChkBoxAuto.Checked = true;
+    OnChkBoxAutoClick(c);
+  }
+  if (cmd.Steps) ApplyOfflineSteps(*cmd.Steps, App.Settings, c);
+  c.Changed();
 }
 
 }  // namespace korvel

@@ -32,7 +32,8 @@ UnattendedRun::UnattendedRun(AppState& app, Actions actions, std::string chip,
       files_(std::move(files)),
       op_(std::move(op)),
       exit_(exitWhenDone),
-      allowMissing_(allowMissing) {}
+      allowMissing_(allowMissing),
+      offline_(op_ == "offline") {}
 
 bool UnattendedRun::Prepare() {
   if (!KnownOperation(op_)) {
@@ -78,11 +79,16 @@ void UnattendedRun::OnTick() {
     if (UnitsBack()) Summarise();
     return;
   }
+  if (state_ == State::Listening) {
+    if (++ticks_ >= listenTicks_) Summarise();
+    return;
+  }
   if (state_ != State::Running) return;
   for (int ch : started_) {
     const ChannelState& c = app_.Channels[ch];
     if (c.Busy || c.Outcome.Result == ChannelResult::Running) return;
   }
+  if (offline_ && !offlineStarted_) return StartOffline();
   if (actions_.UnitsSearchedAgain) {
     state_ = State::Returning;
     ticks_ = 0;
@@ -92,8 +98,19 @@ void UnattendedRun::OnTick() {
   Summarise();
 }
 
+void UnattendedRun::StartOffline() {
+  offlineStarted_ = true;
+  if (actions_.StartOffline) restarted_ = actions_.StartOffline();
+  if (!listen_) return Summarise();
+  state_ = State::Listening;
+  ticks_ = 0;
+  if (listenTicks_ == 0) Summarise();
+}
+
 void UnattendedRun::Start() {
   logStart_ = app_.Log.Lines().size();
+  okAtStart_ = app_.Flags.TotalOk;
+  ngAtStart_ = app_.Flags.TotalNg;
   const int listed = std::min(actions_.ListedPorts ? actions_.ListedPorts() : 0, kChannelCount);
   missing_.clear();
   for (int ch = 0; ch < listed; ++ch) {
@@ -126,19 +143,37 @@ void UnattendedRun::Summarise() {
     // A unit restarted by the run that never identified itself again is
     // lost to the line, whatever its last reply said.
     const bool gone = !missing && actions_.UnitsSearchedAgain && !app_.Channels[ch].Connected;
-    if (missing) ng += allowMissing_ ? 0 : 1;
-    else ++(o.Result == ChannelResult::Success && !gone ? ok : ng);
+    std::string result = missing || gone ? "Missing" : ResultName(o.Result);
     std::string message = LastMessage(ch);
     if (message.empty()) message = o.Text;
-    const char* result = missing || gone ? "Missing" : ResultName(o.Result);
+    // A unit that took the job but was never told to start programs nothing.
+    if (offline_ && !missing && o.Result == ChannelResult::Success &&
+        std::find(restarted_.begin(), restarted_.end(), ch) == restarted_.end()) {
+      result = "Failure";
+      message = "Not started off-line: " + Port(ch) + " did not open";
+    }
+    if (missing) ng += allowMissing_ ? 0 : 1;
+    else ++(result == "Success" ? ok : ng);
     if (actions_.Summary)
       actions_.Summary("Channel " + std::to_string(ch + 1) + "\t" + Port(ch) + "\t" + result + "\t" + message);
   }
-  if (actions_.Summary) actions_.Summary("OK=" + std::to_string(ok) + ", NG=" + std::to_string(ng) + ".");
   const std::string count = std::to_string(ok + ng);
   if (ng == 0) app_.Log.HostLine("Unattended " + op_ + ": all " + count + " channels succeeded");
   else app_.Log.HostLine("Unattended " + op_ + ": " + std::to_string(ng) + " of " + count + " channels failed");
-  Finish(ng, exit_);
+  if (!listen_) {
+    if (actions_.Summary) actions_.Summary("OK=" + std::to_string(ok) + ", NG=" + std::to_string(ng) + ".");
+    return Finish(ng, exit_);
+  }
+  // Listening, the totals are the chips the units reported since the run
+  // began, and so is the status, with the channels that never got going.
+  const uint32_t chipsOk = app_.Flags.TotalOk - okAtStart_;
+  const uint32_t chipsNg = app_.Flags.TotalNg - ngAtStart_;
+  app_.Log.HostLine("Unattended offline: the units reported " + std::to_string(chipsOk) + " good and " +
+                    std::to_string(chipsNg) + " failed chips");
+  if (actions_.Summary)
+    actions_.Summary("OK=" + std::to_string(chipsOk) + ", NG=" + std::to_string(chipsNg) + ".");
+  const uint64_t failed = uint64_t{chipsNg} + static_cast<uint64_t>(ng);
+  Finish(static_cast<int>(std::min<uint64_t>(failed, kMaxCountedStatus)), true);
 }
 
 bool UnattendedRun::UnitsBack() {

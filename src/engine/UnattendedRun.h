@@ -41,6 +41,9 @@ class UnattendedRun {
     // once the device search that follows it has run. Left empty, the run
     // ends when its channels have finished.
     std::function<bool()> UnitsSearchedAgain;
+    // "offline", once every download has ended: starts the units off-line
+    // and returns the channels whose unit was told to start.
+    std::function<std::vector<int>()> StartOffline;
   };
 
   // A listed unit that never identified itself is a failed channel, with a
@@ -64,13 +67,23 @@ class UnattendedRun {
   // program when on, with or without --exit: the project download of "OFF"
   // closes only after a success, and would otherwise wait for ever.
   void QuitOnRefusal(bool on) { quitOnRefusal_ = on; }
+  // "offline": after the start, stay this many seconds counting the chips
+  // the units report, then end with the number of failed chips (plus the
+  // channels that were not started).
+  void ListenFor(int seconds) { listenTicks_ = seconds * kTicksPerSecond; listen_ = true; }
+
+  // Exit statuses above this are left for the usage error and for signals;
+  // a count of failed chips stops here rather than wrap round to 0.
+  static constexpr int kMaxCountedStatus = 63;
 
   bool Finished() const { return state_ == State::Done; }
   int ExitCode() const { return exitCode_; }
 
  private:
-  enum class State { Waiting, Searching, Running, Returning, Done };
+  enum class State { Waiting, Searching, Running, Returning, Listening, Done };
+  static constexpr int kTicksPerSecond = 100;
   void Start();
+  void StartOffline();
   void Summarise();
   // After a run that restarts the units: whether each unit that succeeded
   // has identified itself again, or the search has had its time.
@@ -95,6 +108,13 @@ class UnattendedRun {
   std::vector<int> started_;
   bool searchedAgain_ = false;
   std::vector<int> missing_;
+  bool offline_ = false;
+  bool offlineStarted_ = false;
+  std::vector<int> restarted_;
+  bool listen_ = false;
+  int listenTicks_ = 0;
+  uint32_t okAtStart_ = 0;
+  uint32_t ngAtStart_ = 0;
   size_t logStart_ = 0;
   int exitCode_ = 0;
 };

@@ -94,6 +94,11 @@ class ChannelHost {
 
   Link& LinkOf(int channel) { return *links_[channel]; }
   const std::string& PortName(int channel) const { return ports_[channel]; }
+  // Binds the channel to another port (until the settings are read again).
+  void SetPortName(int channel, const std::string& name) {
+    ports_[channel] = name;
+    links_[channel]->SetCommName(name);
+  }
   // Time the search waits between opening the ports and waking the units;
   // tests set 0.
   int SearchSettleMs = 50;

@@ -14,6 +14,7 @@ constexpr const char* kUnitPrefix = "Korvel200ST";
 constexpr size_t kUnitNameOffset = 22;
 constexpr uint8_t kProgressFrame = 0xFD;
 constexpr uint8_t kIgnoredFrame = 0xFA;
+constexpr uint8_t kRestartCommand = 0x8A;
 
 }  // namespace
 
@@ -99,6 +100,9 @@ void ChannelHost::Identify(int c, size_t frameLength) {
     return;
   }
   if (packet[0] == kIgnoredFrame) return;
+  // A unit told to run alone acknowledges the restart on a channel the
+  // off-line start left not connected: that is no unit of another model.
+  if (packet[0] == kRestartCommand) return;
 
   ChannelState& ch = app_.Channels[c];
   std::string name = kUnitPrefix;

@@ -30,20 +30,33 @@ inline constexpr uint8_t kChipGood = 6;
 std::array<uint8_t, 8> ProgressFrame(uint8_t phase, uint8_t result = 0, uint16_t progress = 0,
                                      uint16_t total = 0);
 
-// The frames of one chip run through the job, in order. A chip with data on
-// it is erased first; a failing chip stops after the main-flash
-// verification with failResult.
-std::vector<std::array<uint8_t, 8>> ChipRunFrames(const SimJob& job, bool chipHasData, bool fails,
+// What the chips put in the socket bring along.
+struct SimChipKind {
+  bool HasData = false;        // not blank
+  bool ReadProtected = false;  // read-out protection set
+};
+
+// The frames of one chip run through the job, in order, only the steps the
+// job's OptionFlags leave on. A chip with data (or protected) is erased
+// first; an STM32 chip with data that the job does not erase fails its
+// main-flash verification (0x31). A failing chip stops with failResult
+// after the main-flash verification (or at the end without one). With
+// PowerFlags bit 7 the unit only checks the read-out protection: good
+// (6) when set, 0x1E when not.
+std::vector<std::array<uint8_t, 8>> ChipRunFrames(const SimJob& job, SimChipKind chip, bool fails,
                                                   uint8_t failResult);
 
-// Puts the job on a chip: main flash, the second memory the job carries,
-// and the option bytes unless the job skips them.
+// Puts the job on a chip, the steps the job leaves on: erase, main flash,
+// the second memory the job carries, the option bytes.
 void ProgramChipFromJob(const SimJob& job, SimTarget& chip);
 
-// After the restart of a download with automatic chip detection on: the
-// unit programs its fault text's chips (no more than the job's limit), one
-// every interval from the restart reply on, its frames spread over the
-// interval; the socket then holds the last good chip.
+// A restart after a download with automatic chip detection on (the
+// download's own, or an off-line start): the unit runs alone on its fault
+// text's chips (no more than the job's limit), one every interval from the
+// restart reply on, its frames spread over the interval; the socket then
+// holds the last good chip. A restart while it runs takes back what it has
+// not reported yet: the chip under way starts again, the finished ones are
+// not programmed twice.
 void StartAutoRun(SimUnit& unit);
 
 }  // namespace korvel

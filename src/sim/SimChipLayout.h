@@ -29,6 +29,10 @@ struct SimChipLayout {
   // on from the main blocks.
   bool DataMemoryAfterMain() const { return ChipCode == 0x20 || ChipCode == 0x28; }
   bool SkipOptionBytes() const { return (OptionFlags & 0x40) != 0; }
+  // The steps of a chip the unit programs alone: one skip bit each.
+  bool Skips(uint8_t bit) const { return (OptionFlags & bit) != 0; }
+  // It only checks the read-out protection of each chip.
+  bool RopOnly() const { return (PowerFlags & 0x80) != 0; }
 };
 
 inline constexpr size_t kSimConfigSize = 64;

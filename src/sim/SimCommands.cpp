@@ -147,6 +147,7 @@ void Restart(SimUnit& unit, Request r, Reply& reply) {
   unit.CountRestart();
   SimUnit::StatusReply(r, kSimAck, reply);
   const SimJob& job = unit.Job();
+  // The download's own restart and an off-line start alike.
   if (job.Complete() && job.AutoDetect() && unit.Faults().AutoChips > 0) StartAutoRun(unit);
 }
 

@@ -23,6 +23,10 @@ struct SimJob {
   uint16_t NextMainBlock = 0;
   uint16_t NextDataBlock = 0;  // data memory after main (0x20/0x28), from 0
   uint16_t NextSecondBlock = 0;
+  // Chips of this job the unit has programmed alone, and how many it has
+  // taken on so far (finished or still being reported).
+  uint64_t AutoChipsDone = 0;
+  uint64_t AutoChipsTaken = 0;
 
   // Every main-flash block has arrived.
   bool Complete() const { return HeaderAccepted && NextMainBlock >= Layout.FlashSizeKB; }

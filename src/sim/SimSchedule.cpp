@@ -11,10 +11,18 @@ uint64_t InputPacer::Arrive(uint64_t nowUs, size_t n) {
   return start;
 }
 
-void OutputSchedule::Add(uint64_t readyUs, std::vector<uint8_t> bytes) {
+void OutputSchedule::Add(uint64_t readyUs, std::vector<uint8_t> bytes, uint8_t tag) {
   auto at = std::upper_bound(chunks_.begin(), chunks_.end(), readyUs,
                              [](uint64_t r, const Chunk& c) { return r < c.Ready; });
-  chunks_.insert(at, Chunk{readyUs, std::move(bytes)});
+  chunks_.insert(at, Chunk{readyUs, std::move(bytes), tag});
+}
+
+size_t OutputSchedule::Drop(uint8_t tag) {
+  if (tag == 0) return 0;
+  const auto kept = std::remove_if(chunks_.begin(), chunks_.end(), [tag](const Chunk& c) { return c.Tag == tag; });
+  const size_t dropped = static_cast<size_t>(chunks_.end() - kept);
+  chunks_.erase(kept, chunks_.end());
+  return dropped;
 }
 
 uint64_t OutputSchedule::NextDueUs() const {

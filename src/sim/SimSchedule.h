@@ -35,7 +35,10 @@ class InputPacer {
 class OutputSchedule {
  public:
   explicit OutputSchedule(bool wire = false) : wire_(wire) {}
-  void Add(uint64_t readyUs, std::vector<uint8_t> bytes);
+  // tag marks chunks that may be taken back (0: a reply, never taken back).
+  void Add(uint64_t readyUs, std::vector<uint8_t> bytes, uint8_t tag = 0);
+  // Takes back the waiting chunks that carry tag; returns how many.
+  size_t Drop(uint8_t tag);
   // When the first waiting chunk is due; kNever when nothing waits.
   uint64_t NextDueUs() const;
   // Appends the chunks due by nowUs to out.
@@ -49,6 +52,7 @@ class OutputSchedule {
   struct Chunk {
     uint64_t Ready;
     std::vector<uint8_t> Bytes;
+    uint8_t Tag = 0;
   };
   std::deque<Chunk> chunks_;
   bool wire_;

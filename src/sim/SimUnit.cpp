@@ -164,8 +164,8 @@ void SimUnit::Send(std::vector<uint8_t> packet, bool addCheckWord) {
   out_.Add(ReplyReadyUs(), std::move(wire));
 }
 
-void SimUnit::SendUnprompted(std::vector<uint8_t> packet, uint64_t readyUs) {
-  out_.Add(readyUs, Encode(packet));
+void SimUnit::SendUnprompted(std::vector<uint8_t> packet, uint64_t readyUs, uint8_t tag) {
+  out_.Add(readyUs, Encode(packet), tag);
 }
 
 }  // namespace korvel

@@ -81,8 +81,11 @@ class SimUnit {
   // then, plus the reply delay).
   uint64_t RequestTimeUs() const { return requestUs_; }
   uint64_t ReplyReadyUs() const { return requestUs_ + faults_.ReplyDelayMs * 1000ull; }
-  // Queues an unprompted packet (a progress frame: no check word added).
-  void SendUnprompted(std::vector<uint8_t> packet, uint64_t readyUs);
+  // Queues an unprompted packet (a progress frame: no check word added);
+  // a tag other than 0 lets CancelUnprompted take it back while it waits.
+  void SendUnprompted(std::vector<uint8_t> packet, uint64_t readyUs, uint8_t tag = 0);
+  // Takes back what waits with tag; returns how many packets.
+  size_t CancelUnprompted(uint8_t tag) { return out_.Drop(tag); }
   void CountRestart() { ++restarts_; }
   SimFirmwareState& Firmware() { return firmware_; }
   // Restarting: every frame is lost until untilUs, and after it everything

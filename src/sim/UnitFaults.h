@@ -41,8 +41,9 @@ struct ForcedStatus {
 //   wire            takes in and sends out no faster than the real line
 //                   (1,000,000 baud, 11 bits per byte)
 //   auto=N          after a download with automatic chip detection on and
-//                   the restart, programs N chips by itself and reports them
-//                   in progress frames
+//                   the restart (or an off-line start), programs N chips by
+//                   itself, the steps the job leaves on, and reports them in
+//                   progress frames; notblank and protected describe them
 //   every=MS        one chip every MS milliseconds (default 500)
 //   fail=K[:RR]     every K-th of those chips fails, with result RR (hex,
 //                   default 31)

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 
@@ -18,6 +19,7 @@
 #include "target/SerialControls.h"
 #include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
+#include "ui/OfflineConfigForm.h"
 #include "ui/logging/LogCfgForm.h"
 #include "ui/options/OptionEditorDialog.h"
 #include "ui/target/ChipSelectForm.h"
@@ -224,6 +226,17 @@ void WireLogConfig(TKorvel200STxPrg& window, Host& host) {
   });
 }
 
+void WireOffline(TKorvel200STxPrg& window, Host& host) {
+  auto* dialog = new TPrgCfgForm(&window);
+  window.SetActionHandler("PrgCfg1", [dialog, &host] { dialog->Run(host.App.Settings, host.App.Controls); });
+  // The menu entry is hidden, and a hidden entry's shortcut is dead: the
+  // window carries the key itself.
+  auto* key = new QShortcut(QKeySequence(QString::fromLatin1(kOfflineConfigKey)), &window);
+  key->setObjectName("PrgCfgShortcut");
+  QObject::connect(key, &QShortcut::activated, &window, [&window] { window.Trigger("PrgCfg1"); });
+  window.SetActionHandler("StartOffLineProgram1", [&host] { host.StartOffLineProgram(); });
+}
+
 }  // namespace
 
 void WireHost(TKorvel200STxPrg& window, Host& host) {
@@ -232,6 +245,7 @@ void WireHost(TKorvel200STxPrg& window, Host& host) {
   WireFiles(window, host);
   WireClicks(window, host);
   WireLogConfig(window, host);
+  WireOffline(window, host);
   window.OnTimer1 = [&host] { host.OnTimer1Tick(); };
   window.OnTimer2 = [&window, &host] { window.SetTimer2Enabled(host.OnTimer2Tick()); };
   host.Window.CloseWindow = [&window] { window.close(); };

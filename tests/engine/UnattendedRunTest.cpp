@@ -173,6 +173,62 @@ TEST_F(UnattendedRunTest, UsageErrorsGiveTheirReason) {
   EXPECT_EQ(Errors, std::vector<std::string>{"No programmer unit found: nothing to auto"});
 }
 
+// "offline": the downloads, then the start once all have ended, then with
+// --listen the chips the units report decide, capped so that a count never
+// wraps round to success; a downloaded unit that was not started failed.
+TEST_F(UnattendedRunTest, OfflineStartsAfterTheDownloadsAndListensForChips) {
+  struct Case {
+    const char* Name;
+    std::optional<int> Listen;
+    std::vector<int> Restarted;
+    uint32_t ChipsOk, ChipsNg;
+    int Quit;
+    std::string Totals;
+  };
+  const Case cases[] = {
+      {"exit", std::nullopt, {0, 1, 2}, 5, 1, 0, "OK=3, NG=0."},
+      {"exit, port 3 did not open", std::nullopt, {0, 1}, 0, 0, 1, "OK=2, NG=1."},
+      {"listen", 2, {0, 1, 2}, 9, 2, 2, "OK=9, NG=2."},
+      {"listen, port 3 did not open", 2, {0, 1}, 6, 0, 1, "OK=6, NG=0."},
+      {"listen, many failed chips", 2, {0, 1, 2}, 0, 256, 63, "OK=0, NG=256."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    app = AppState(clock);
+    app.Flags.ChannelCount = 3;
+    app.Flags.TotalOk = 100;  // chips counted before the run are not this run's
+    Summary.clear();
+    QuitCode.reset();
+    int starts = 0;
+    actions.StartOffline = [&] {
+      ++starts;
+      return c.Restarted;
+    };
+    UnattendedRun run(app, actions, "STM32F103xB", {"a.hex"}, "offline", true);
+    if (c.Listen) run.ListenFor(*c.Listen);
+    StartOn(run, {0, 1, 2});
+    FinishChannel(app.Channels[0], false);
+    run.OnTick();
+    EXPECT_EQ(starts, 0);  // channels 2 and 3 still download
+    for (int ch : {1, 2}) FinishChannel(app.Channels[ch], false);
+    run.OnTick();
+    EXPECT_EQ(starts, 1);
+    app.Flags.TotalOk += c.ChipsOk;
+    app.Flags.TotalNg += c.ChipsNg;
+    if (c.Listen) {
+      for (int i = 1; i < *c.Listen * 100; ++i) run.OnTick();
+      EXPECT_FALSE(QuitCode);
+      run.OnTick();
+    }
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(QuitCode, c.Quit);
+    ASSERT_EQ(Summary.size(), 4u);
+    EXPECT_EQ(Summary.back(), c.Totals);
+    if (c.Restarted.size() < 3)
+      EXPECT_EQ(Summary[2], "Channel 3\t/dev/ttyACM2\tFailure\tNot started off-line: /dev/ttyACM2 did not open");
+  }
+}
+
 TEST(ChipByName, ExactSpellingThenUnambiguousLetterCase) {
   const std::vector<std::string> listed = {"STM32F103xB", "STM8S003F3", "STM32L0x1", "STM32L0X1", "STM8S003F3"};
   struct Case {

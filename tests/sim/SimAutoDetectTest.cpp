@@ -107,6 +107,82 @@ TEST_F(SimAutoDetect, OnlyWithDetectionOnAndNoMoreThanTheLimit) {
   EXPECT_TRUE(DownloadAndRun().empty());
 }
 
+std::vector<uint8_t> PhasesOfFirstChip(const std::vector<Timed>& frames) {
+  std::vector<uint8_t> phases;
+  for (const Timed& t : frames) {
+    phases.push_back(t.Frame.Phase);
+    if (t.Frame.Phase == kRunDone) break;
+  }
+  return phases;
+}
+
+// The job's off-line steps decide what a unit does to each chip alone.
+TEST_F(SimAutoDetect, OnlyTheStepsTheJobLeavesOnRun) {
+  struct Case {
+    const char* Name;
+    const char* Faults;
+    bool Stm32;
+    uint8_t OptionFlags;
+    uint8_t PowerFlags;
+    std::vector<uint8_t> Phases;
+    uint8_t Result;
+  };
+  const Case cases[] = {
+      {"stm8 flash only", "auto=1", false, 0x6B, 0, {0x10, 0x40, 0x40, 0x40, 0x40, 0x70, 0xF0}, 6},
+      {"stm8 no verification", "auto=1", false, 0x30, 0, {0x10, 0x40, 0x40, 0x40, 0x40, 0x50, 0xA0, 0xF0}, 6},
+      {"stm32 used chip erased", "auto=1,notblank", true, 0x40, 0,
+       {0x10, 0x20, 0x30, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x70, 0xF0}, 6},
+      {"stm32 used chip not erased", "auto=1,notblank", true, 0x43, 0,
+       {0x10, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x70, 0xF0}, 0x31},
+      {"protection check, protected", "auto=1,protected", true, 0xFF, 0x80, {0x10, 0xF0}, 6},
+      {"protection check, not set", "auto=1", true, 0xFF, 0x81, {0x10, 0xF0}, 0x1E},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Start(c.Faults, c.Stm32 ? Stm32F103xB() : Stm8S105K4(), c.Stm32);
+    d->settings.OptionFlags = c.OptionFlags;
+    d->settings.PowerFlags = c.PowerFlags;
+    d->settings.EepEnabled = !c.Stm32;
+    d->Reset();
+    const auto frames = DownloadAndRun();
+    EXPECT_EQ(PhasesOfFirstChip(frames), c.Phases);
+    EXPECT_EQ(Results(frames), std::vector<uint8_t>{c.Result});
+  }
+}
+
+// An off-line start restarts a unit that already runs alone: the chip under
+// way starts again and the finished ones are not programmed twice.
+TEST_F(SimAutoDetect, ARestartWhileRunningDoesNotAddChips) {
+  Start("auto=4,every=100");
+  EXPECT_EQ(d->Download(), 6);
+  const Bytes restart = Wire(d->Restart());
+  d->unit.Receive(restart.data(), restart.size(), 0);
+  // 150 ms on: one chip reported, the second under way.
+  Bytes out;
+  d->unit.TakeDue(150000, out);
+  int done = 0;
+  for (const Bytes& p : DecodeAll(out)) done += IsAutoProgress(p) && p[1] == kRunDone;
+  ASSERT_EQ(done, 1);
+  d->unit.Receive(restart.data(), restart.size(), 150000);
+  std::vector<uint64_t> doneAt;
+  while (d->unit.HasPending()) {
+    const uint64_t at = d->unit.NextDueUs();
+    Bytes more;
+    d->unit.TakeDue(at, more);
+    for (const Bytes& p : DecodeAll(more))
+      if (IsAutoProgress(p) && p[1] == kRunDone) doneAt.push_back(at);
+  }
+  ASSERT_EQ(doneAt.size(), 3u);
+  EXPECT_GT(doneAt[0], 150000u);
+  EXPECT_LT(doneAt[0], 250000u);
+  EXPECT_GT(doneAt[2], 350000u);
+  // The in-process link takes everything at once: a second start finds
+  // nothing left.
+  Bytes all;
+  d->unit.Receive(restart.data(), restart.size(), all);
+  EXPECT_EQ(DecodeAll(all).size(), 1u);  // the acknowledgement alone
+}
+
 TEST_F(SimAutoDetect, ProgressFramesSumToZero) {
   for (uint16_t progress : {0, 0x0100, 0xFFFF}) {
     const auto f = ProgressFrame(kRunMain, 0, progress, 0x1234);

@@ -23,6 +23,7 @@
 #include "target/ChecksumReport.h"
 #include "ui/HostWiring.h"
 #include "ui/MainWindow.h"
+#include "ui/OfflineConfigForm.h"
 #include "ui/logging/LogCfgForm.h"
 #include "ui/target/ConfigSNForm.h"
 #include "ui/options/OptionEditorDialog.h"
@@ -174,6 +175,38 @@ TEST_F(HostWindowFixture, ChoosingOnePointEightVoltsWarnsOnlyWithoutSupport) {
   volts[2]->click();
   EXPECT_TRUE(prompts.Messages.empty());
   EXPECT_EQ(host.App.Controls.RadioGpVolt.ItemIndex, 2);
+}
+
+// "烧写配置" is hidden in the menu; its key opens the dialog all the same.
+TEST_F(HostWindowFixture, OfflineConfigureOpensByItsKeyAndWritesTheFlags) {
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  EXPECT_FALSE(window.findChild<QAction*>("PrgCfg1")->isVisible());
+  host.App.Settings.OptionFlags = 0x01;
+  WithModal<TPrgCfgForm>(
+      [](TPrgCfgForm& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Off-Line Programming Configure"));
+        EXPECT_FALSE(d.findChild<QCheckBox*>("ChkBoxBLK")->isChecked());
+        EXPECT_TRUE(d.findChild<QCheckBox*>("ChkBoxOPG")->isChecked());
+        d.findChild<QCheckBox*>("ChkBoxROP")->click();
+        EXPECT_FALSE(d.findChild<QCheckBox*>("ChkBoxOPG")->isEnabled());
+        EXPECT_FALSE(d.findChild<QCheckBox*>("ChkBoxOPG")->isChecked());
+        d.findChild<QPushButton*>("BitBtnOK")->click();
+      },
+      [this] { QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); });
+  EXPECT_EQ(host.App.Settings.OptionFlags, 0xFF);
+  EXPECT_EQ(host.App.Settings.PowerFlags & 0x80, 0x80);
+  EXPECT_TRUE(host.App.Controls.ChkBoxIgnOptB.Checked);
+
+  // Cancel leaves the flags alone.
+  WithModal<TPrgCfgForm>(
+      [](TPrgCfgForm& d) {
+        d.findChild<QCheckBox*>("ChkBoxROP")->click();
+        d.reject();
+      },
+      [this] { window.Trigger("PrgCfg1"); });
+  EXPECT_EQ(host.App.Settings.OptionFlags, 0xFF);
 }
 
 TEST_F(HostWindowFixture, ConfigLogFileSavesTheConfigurationHoweverTheDialogCloses) {
