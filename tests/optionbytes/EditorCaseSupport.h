@@ -4,6 +4,7 @@
 // panel texts expected.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -63,6 +64,53 @@ inline void RunEditorCase(const EditorCase& k) {
   std::vector<std::string> shown;
   for (const auto& m : e.Prompts.Messages) shown.push_back(m.Text);
   EXPECT_EQ(shown, k.Warnings);
+}
+
+// The level-2 read-protection prompt, as the register-style forms and most
+// byte-pair forms spell it.
+inline constexpr const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
+
+// The text of the item a list control shows, or "-" when none.
+inline std::string Selected(const OpenEditor& e, const char* name) {
+  const ControlState* c = e.Model->Find(name);
+  if (!c || c->State < 0 || static_cast<std::size_t>(c->State) >= c->Row->Items.size()) return "-";
+  return c->Row->Items[static_cast<std::size_t>(c->State)].Text;
+}
+
+// An action the editor refuses: the error names it and nothing is written
+// (not even by OK when pressOk).
+struct RefusedCase {
+  const char* Chip;
+  const char* Action;
+  const char* Says;
+};
+
+inline void ExpectRefused(const RefusedCase& k, bool pressOk = false) {
+  OpenEditor e(k.Chip);
+  const std::string error = e.Apply(k.Action);
+  EXPECT_NE(error.find(k.Says), std::string::npos) << k.Action << " -> " << error;
+  if (pressOk) e.Model->Ok();
+  EXPECT_EQ(e.Buffer, e.Default) << k.Action;
+}
+
+// Every item of every visible combo box reads back as itself, and no two
+// boxes own the same bit.
+inline void ExpectEachBoxOwnsItsBitsAlone(std::initializer_list<const char*> chips) {
+  for (const char* chip : chips) {
+    OpenEditor e(chip);
+    std::map<int, uint8_t> owned;
+    for (const auto& c : e.Model->Controls()) {
+      const ControlRow& row = *c.Row;
+      if (row.Kind != ControlKind::ComboBox || !c.Visible) continue;
+      EXPECT_EQ(owned[row.Offset] & row.Mask, 0) << chip << " " << row.Name;
+      owned[row.Offset] |= row.Mask;
+      for (int k = 0; k < static_cast<int>(row.Items.size()); ++k) {
+        ASSERT_EQ(e.Model->Choose(row.Name, k), "");
+        e.Model->Show();
+        EXPECT_EQ(e.Model->Find(row.Name)->State, k) << chip << " " << row.Name;
+      }
+    }
+  }
 }
 
 }  // namespace korvel::test

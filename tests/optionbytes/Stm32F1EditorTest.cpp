@@ -76,11 +76,7 @@ TEST(Stm32F1Editor, ControlsByChip) {
 }
 
 TEST(Stm32F1Editor, RefusedActionsNameTheControlAndWriteNothing) {
-  struct Case {
-    const char* Chip;
-    const char* Action;
-    const char* Says;
-  } cases[] = {
+  const test::RefusedCase cases[] = {
       {"STM32W108CB", "ComBoxM0ROP=0", "ComBoxM0ROP: hidden"},
       {"STM32W108CB", "RadBtnIWGHW", "RadBtnIWGHW: disabled"},
       {"STM32F103xB", "Nothing", "Nothing: TSTM32F1xOptByteForm has no such control"},
@@ -92,12 +88,7 @@ TEST(Stm32F1Editor, RefusedActionsNameTheControlAndWriteNothing) {
       {"STM32F042x6", "RadioBtnBotE1", "RadioBtnBotE1: hidden"},
       {"STM32F103xB", "PanelSTM32xROP=1", "PanelSTM32xROP: TSTM32F1xOptByteForm has no such control"},
   };
-  for (const auto& k : cases) {
-    OpenEditor e(k.Chip);
-    const std::string error = e.Apply(k.Action);
-    EXPECT_NE(error.find(k.Says), std::string::npos) << k.Action << " -> " << error;
-    EXPECT_EQ(e.Buffer, e.Default) << k.Action;
-  }
+  for (const auto& k : cases) test::ExpectRefused(k);
 }
 
 TEST(Stm32F1Editor, ControlListNamesTheDialogAndWhatTheChipOffers) {

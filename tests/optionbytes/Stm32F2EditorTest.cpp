@@ -5,15 +5,8 @@ namespace {
 
 using test::EditorCase;
 using test::OpenEditor;
-
-const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
-
-// The text of the item a list control shows, or "-" when none.
-std::string Selected(const OpenEditor& e, const char* name) {
-  const ControlState* c = e.Model->Find(name);
-  if (!c || c->State < 0 || static_cast<std::size_t>(c->State) >= c->Row->Items.size()) return "-";
-  return c->Row->Items[static_cast<std::size_t>(c->State)].Text;
-}
+using test::Selected;
+using test::kOtpWarning;
 
 // Defaults: STM32F407xG EF AA FF FF, STM32F401xC EF AA FF 3F,
 // STM32F429xI EF AA FF 0F 00 00 FF 0F.

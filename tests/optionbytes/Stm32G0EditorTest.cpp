@@ -7,8 +7,8 @@ namespace {
 
 using test::EditorCase;
 using test::OpenEditor;
+using test::kOtpWarning;
 
-const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
 // Controls only the G0x1 parts have.
 const char* kG0x1Only[] = {"ComBoxBOREN",  "ComBoxBORFL",  "ComBoxBORRL",  "ComBoxNSHW",   "ComBoxNRSTM",
                            "ComBoxIRHEN",  "ComBoxPCROP1", "EditPCROP1AS", "EditPCROP1AE", "EditPCROP1BS",
@@ -129,23 +129,7 @@ TEST(Stm32G0Editor, EditsKeepTheLowByteOfWhatTheyRead) {
 
 // Every item of every box reads back as itself, and no two boxes own the
 // same bit.
-TEST(Stm32G0Editor, EachBoxOwnsItsBitsAlone) {
-  for (const char* chip : {"STM32G030x6", "STM32G081xB"}) {
-    OpenEditor e(chip);
-    std::map<int, uint8_t> owned;
-    for (const auto& c : e.Model->Controls()) {
-      const ControlRow& row = *c.Row;
-      if (row.Kind != ControlKind::ComboBox || !c.Visible) continue;
-      EXPECT_EQ(owned[row.Offset] & row.Mask, 0) << chip << " " << row.Name;
-      owned[row.Offset] |= row.Mask;
-      for (int k = 0; k < static_cast<int>(row.Items.size()); ++k) {
-        ASSERT_EQ(e.Model->Choose(row.Name, k), "");
-        e.Model->Show();
-        EXPECT_EQ(e.Model->Find(row.Name)->State, k) << chip << " " << row.Name;
-      }
-    }
-  }
-}
+TEST(Stm32G0Editor, EachBoxOwnsItsBitsAlone) { test::ExpectEachBoxOwnsItsBitsAlone({"STM32G030x6", "STM32G081xB"}); }
 
 }  // namespace
 }  // namespace korvel

@@ -107,11 +107,7 @@ TEST(Stm32G4Editor, ShownFromTheBufferBySize) {
 }
 
 TEST(Stm32G4Editor, RefusedActionsNameTheControlAndWriteNothing) {
-  struct Case {
-    const char* Chip;
-    const char* Action;
-    const char* Says;
-  } cases[] = {
+  const test::RefusedCase cases[] = {
       {"STM32G431xB", "EditPCROP2S=0x10", "EditPCROP2S: hidden"},
       {"STM32G431xB", "EditWRP1BS=1", "EditWRP1BS: hidden"},
       {"STM32G474xE", "ComBoxBOREN=0", "ComBoxBOREN: hidden"},
@@ -123,12 +119,7 @@ TEST(Stm32G4Editor, RefusedActionsNameTheControlAndWriteNothing) {
       {"STM32G474xE", "EditSECSIZE1=x", "EditSECSIZE1=x: out of range"},
       {"STM32G474xE", "EditOptBV=1", "EditOptBV: cannot be set"},
   };
-  for (const auto& k : cases) {
-    OpenEditor e(k.Chip);
-    const std::string error = e.Apply(k.Action);
-    EXPECT_NE(error.find(k.Says), std::string::npos) << k.Action << " -> " << error;
-    EXPECT_EQ(e.Buffer, e.Default) << k.Action;
-  }
+  for (const auto& k : cases) test::ExpectRefused(k);
 }
 
 TEST(Stm32G4Editor, TextThatIsNoNumberIsReportedAndKeepsTheBytes) {

@@ -6,8 +6,8 @@ namespace {
 
 using test::EditorCase;
 using test::OpenEditor;
+using test::kOtpWarning;
 
-const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
 // The summary of a default buffer: OPTR, the bank-1 bytes, then bank 2 on
 // chips above 520 KB.
 const std::string kBank1 = "ff ff 00 00 ff ff 00 ff 00 ";
@@ -114,23 +114,7 @@ TEST(Stm32L4Editor, UnreadableTextsKeepTheBytes) {
 
 // Every item of every box reads back as itself, and no two boxes own the
 // same bit.
-TEST(Stm32L4Editor, EachBoxOwnsItsBitsAlone) {
-  for (const char* chip : {"STM32L432xC", "STM32L4R9xI"}) {
-    OpenEditor e(chip);
-    std::map<int, uint8_t> owned;
-    for (const auto& c : e.Model->Controls()) {
-      const ControlRow& row = *c.Row;
-      if (row.Kind != ControlKind::ComboBox || !c.Visible) continue;
-      EXPECT_EQ(owned[row.Offset] & row.Mask, 0) << chip << " " << row.Name;
-      owned[row.Offset] |= row.Mask;
-      for (int k = 0; k < static_cast<int>(row.Items.size()); ++k) {
-        ASSERT_EQ(e.Model->Choose(row.Name, k), "");
-        e.Model->Show();
-        EXPECT_EQ(e.Model->Find(row.Name)->State, k) << chip << " " << row.Name;
-      }
-    }
-  }
-}
+TEST(Stm32L4Editor, EachBoxOwnsItsBitsAlone) { test::ExpectEachBoxOwnsItsBitsAlone({"STM32L432xC", "STM32L4R9xI"}); }
 
 }  // namespace
 }  // namespace korvel

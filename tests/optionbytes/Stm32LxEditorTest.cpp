@@ -5,14 +5,8 @@ namespace {
 
 using test::EditorCase;
 using test::OpenEditor;
-
-const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
-
-std::string Selected(const OpenEditor& e, const char* name) {
-  const ControlState* c = e.Model->Find(name);
-  if (!c || c->State < 0 || static_cast<std::size_t>(c->State) >= c->Row->Items.size()) return "-";
-  return c->Row->Items[static_cast<std::size_t>(c->State)].Text;
-}
+using test::Selected;
+using test::kOtpWarning;
 
 // Defaults: AA 00 55 FF, then USER 0x78 (0xF8 on L1 from 384 KB) with
 // complement, nBOOT1 0x00, and every WRP byte 0x00 with complement 0xFF.

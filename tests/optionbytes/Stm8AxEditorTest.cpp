@@ -170,11 +170,7 @@ TEST(Stm8AxEditor, OkWritesTheKeysOnlyForAutomotiveChips) {
 }
 
 TEST(Stm8AxEditor, RefusedActionsNameTheControlAndWriteNothing) {
-  const struct {
-    const char* Chip;
-    const char* Action;
-    const char* Says;
-  } cases[] = {
+  const test::RefusedCase cases[] = {
       {"STM8S105C6", "EditKey1=ab", "EditKey1: hidden"},
       {"STM8S105C6", "PopMenuWait=1", "PopMenuWait: hidden"},
       {"STM8S208RB", "CheckBoxTMU=1", "CheckBoxTMU: hidden"},
@@ -185,13 +181,7 @@ TEST(Stm8AxEditor, RefusedActionsNameTheControlAndWriteNothing) {
       {"STM8S208RB", "PopMenuARF7=2", "PopMenuARF7=2: out of range (0..1)"},
       {"STM8S208RB", "lbOPT0V=1", "lbOPT0V: TOptionByteM8AxForm has no such control"},
   };
-  for (const auto& k : cases) {
-    OpenEditor e(k.Chip);
-    const std::string error = e.Apply(k.Action);
-    EXPECT_NE(error.find(k.Says), std::string::npos) << k.Action << " -> " << error;
-    e.Model->Ok();
-    EXPECT_EQ(e.Buffer, e.Default) << k.Action;
-  }
+  for (const auto& k : cases) test::ExpectRefused(k, /*pressOk=*/true);
 }
 
 }  // namespace

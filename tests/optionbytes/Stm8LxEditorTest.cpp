@@ -92,11 +92,7 @@ TEST(Stm8LxEditor, ControlsByChip) {
 }
 
 TEST(Stm8LxEditor, RefusedActionsAndOkWriteNothing) {
-  const struct {
-    const char* Chip;
-    const char* Action;
-    const char* Says;
-  } cases[] = {
+  const test::RefusedCase cases[] = {
       {"STM8L101F3", "EEPSIZE8L=33", "EEPSIZE8L=33: out of range (0..32)"},
       {"STM8L152C6", "EEPSIZE8L=1", "EEPSIZE8L: hidden"},
       {"STM8L101F3", "RadioGpBL1=1", "RadioGpBL1: hidden"},
@@ -105,13 +101,7 @@ TEST(Stm8LxEditor, RefusedActionsAndOkWriteNothing) {
       {"STM8L152C6", "HSE8L_Comb=4", "HSE8L_Comb=4: out of range (0..3)"},
       {"STM8L152C6", "EditBOLH=1", "EditBOLH: TSTM8LxOptionByteForm has no such control"},
   };
-  for (const auto& k : cases) {
-    OpenEditor e(k.Chip);
-    const std::string error = e.Apply(k.Action);
-    EXPECT_NE(error.find(k.Says), std::string::npos) << k.Action << " -> " << error;
-    e.Model->Ok();
-    EXPECT_EQ(e.Buffer, e.Default) << k.Action;
-  }
+  for (const auto& k : cases) test::ExpectRefused(k, /*pressOk=*/true);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // (RDP, USER, Data0, Data1, WRP0..WRP3).
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 
 namespace korvel {
@@ -30,19 +31,6 @@ ControlRow RadioRow(std::string name, std::string group, std::string caption, ui
   row.Items = {BitItems(bit, caption, caption)[set ? 1 : 0]};
   row.Visible = visible;
   row.Enabled = enabled;
-  return row;
-}
-
-ControlRow ComboRow(std::string name, std::string group, int offset, uint8_t mask,
-                    std::vector<ControlItem> items, ChipRule visible) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = std::move(items);
-  row.Visible = visible;
   return row;
 }
 
@@ -82,34 +70,20 @@ EditorTable Build() {
 
   // Read-out protection: a radio pair on F1, a level box on F0/F3, nothing
   // on W.
-  ControlRow drop;
-  drop.Name = "STM32xDROP";
-  drop.Kind = ControlKind::Radio;
-  drop.Group = "GroupROP";
-  drop.Caption = "Disable Read Out Protection";
-  drop.Offset = 0;
-  drop.Items = ValueItems(0xFF, {{drop.Caption, 0xA5}});
+  ControlRow drop = RopRadio("STM32xDROP", "GroupROP", "Disable Read Out Protection", 0xA5, true);
   drop.Items[0].PanelText = "0xA5";
   drop.Panel = "PanelSTM32xROP";
   drop.Visible = IsF1;
   t.Rows.push_back(drop);
-  ControlRow erop = drop;
-  erop.Name = "STM32xEROP";
-  erop.Caption = "Enable Read Out Protection";
-  erop.Items = ValueItems(0xFF, {{erop.Caption, 0xA5}});
-  erop.Items[0].Set = 0x00;  // writes 0x00, shown for anything but 0xA5
+  // Writes 0x00, shown for anything but 0xA5.
+  ControlRow erop = RopRadio("STM32xEROP", "GroupROP", "Enable Read Out Protection", 0xA5, false);
   erop.Items[0].PanelText = "0x00";
-  erop.MatchNot = true;
+  erop.Panel = "PanelSTM32xROP";
+  erop.Visible = IsF1;
   t.Rows.push_back(erop);
-  ControlRow m0rop = ComboRow(
-      "ComBoxM0ROP", "GroupROP", 0, 0xFF,
-      ValueItems(0xFF, {{"0xAA : Level 0, no protection", 0xAA},
-                        {"0xCC : Level 2. Chip Protection", 0xCC,
-                         "警告：选择此设置芯片将不能再擦除和编程（OTP）!"},
-                        {"others: Level 1: Read Protection", 0x00}}),
-      IsF0OrF3);
-  m0rop.Fallback = 2;
-  t.Rows.push_back(m0rop);
+  // This form's warning has its own word order.
+  t.Rows.push_back(
+      RdpShortCombo("ComBoxM0ROP", "GroupROP", 0, "警告：选择此设置芯片将不能再擦除和编程（OTP）!", IsF0OrF3));
 
   // USER bits.
   t.Rows.push_back(RadioRow("RadBtnIWGSW", "GroupUSER", "1 : Software watcchdog.", 0, true, nullptr, NotW));

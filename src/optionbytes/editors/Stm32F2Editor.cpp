@@ -4,6 +4,7 @@
 // for sectors 12 to 23 at offsets 6 and 7. No complements.
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 #include "optionbytes/OptionEditorModel.h"
 
@@ -41,26 +42,13 @@ std::string DualBankCaption(const OptionBuffer& b, const EditorChip&) {
   return s + " ";
 }
 
-ControlRow Combo(std::string name, std::string group, int offset, uint8_t mask,
-                 std::vector<ControlItem> items, ChipRule visible = nullptr) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = std::move(items);
-  row.Visible = visible;
-  return row;
-}
-
 // A USER bit box whose "1" item also sets the bits of also1; every write of
 // it sets bit 4 on the chips that keep it set.
 ControlRow UserBitCombo(std::string name, uint8_t bit, uint8_t also1, std::string text0,
                         std::string text1) {
   auto items = BitItems(bit, std::move(text0), std::move(text1));
   items[1].Set |= also1;
-  ControlRow row = Combo(std::move(name), "GroupUSER", 0, static_cast<uint8_t>(1u << bit), std::move(items));
+  ControlRow row = ComboRow(std::move(name), "GroupUSER", 0, static_cast<uint8_t>(1u << bit), std::move(items));
   row.Extra = {0, 0, 0x10, SetsUserBit4};
   return row;
 }
@@ -108,20 +96,14 @@ EditorTable Build() {
       {"GroupWRP4x", "Write Protection", "", "", -1, "", -1, DualBank},
   };
 
-  ControlRow rop = Combo("ComF2xBoxROP", "GroupROP", 1, 0xFF,
-                         ValueItems(0xFF, {{"0xAA : Level 0, no protection", 0xAA},
-                                           {"0xCC : Level 2. Chip Protection", 0xCC,
-                                            "警告：选择此设置芯片将不再能擦除和编程（OTP）!"},
-                                           {"others: Level 1: Read Protection", 0x00}}));
-  rop.Fallback = 2;
-  t.Rows.push_back(rop);
+  t.Rows.push_back(RdpShortCombo("ComF2xBoxROP", "GroupROP", 1, kOtpWarning));
 
   t.Rows.push_back(UserBitCombo("ComF2xBoxSTDBY", 7, 0x01, "0 : Reset generated when entering the Standby mode",
                                 "1 : No reset generated"));
   t.Rows.push_back(UserBitCombo("ComF2xBoxSTOP", 6, 0x03, "0 : Reset generated when entering the stop mode",
                                 "1 : No reset generated."));
   t.Rows.push_back(UserBitCombo("ComF2xBoxWDG", 5, 0x03, "0 : hardware watchdog", "1 : software watchdog"));
-  t.Rows.push_back(Combo("ComBox4xBFB2", "GroupUSER", 0, 0x10,
+  t.Rows.push_back(ComboRow("ComBox4xBFB2", "GroupUSER", 0, 0x10,
                          BitItems(4, "0 : Boot from flash bank1 or system memory according to boot pin",
                                   "1 : Boot always from system memory(Dual bank boot mode)"),
                          DualBank));
@@ -131,7 +113,7 @@ EditorTable Build() {
                                "10 : BOR level1(VBOR1). reset threshold level from 2.10 to 2.40V",
                                "11 : BOR off(VBOR0). reset threshold level from 1.80 to 2.10V"});
   for (auto& item : bor) item.Clear = 0x0E;
-  t.Rows.push_back(Combo("ComF2xBoxBOR", "GroupUSER", 0, 0x0C, bor));
+  t.Rows.push_back(ComboRow("ComF2xBoxBOR", "GroupUSER", 0, 0x0C, bor));
 
   // Single bank: twelve sectors, SPRMOD chooses write or PCROP protection.
   t.Rows.push_back(Caption("RadioGroupWRP", "GroupWRP", SingleBankCaption, SingleBankShowCaption));
@@ -139,20 +121,15 @@ EditorTable Build() {
     t.Rows.push_back(SectorBox("ChkBoxWRP" + std::to_string(s), "GroupWRP",
                                "Write protect active on sector " + std::to_string(s) + ".", s,
                                SectorVisible(s)));
-  ControlRow sprmLabel;
-  sprmLabel.Name = "LabelSPRMOD";
-  sprmLabel.Kind = ControlKind::Label;
-  sprmLabel.Group = "GroupWRP";
-  sprmLabel.Caption = "SPRMOD";
-  t.Rows.push_back(sprmLabel);
-  t.Rows.push_back(Combo("ComBox411SPRM", "GroupWRP", 3, 0x80,
+  t.Rows.push_back(LabelRow("LabelSPRMOD", "GroupWRP", "SPRMOD"));
+  t.Rows.push_back(ComboRow("ComBox411SPRM", "GroupWRP", 3, 0x80,
                          IndexItems(0x80, {"0 : nWRPi bits used for Write Protection on sector i (default)",
                                            "1 : nWRPi bits used for PcROP Protection on sector i"})));
 
   // Dual bank: 24 sectors over both banks.
   t.Rows.push_back(Caption("RadioGrpWRP4x", "GroupWRP4x", DualBankCaption, nullptr));
   t.Rows.push_back(
-      Combo("ComBoxSPRMOD", "GroupWRP4x", 3, 0x80,
+      ComboRow("ComBoxSPRMOD", "GroupWRP4x", 3, 0x80,
             IndexItems(0x80, {"0:PcROP Disabled,nWRPi bits used for Write Protection on setor i",
                               "1:PcROP Enabled,nWRPi bits used for PcROP Protection on setor i"})));
   for (int s = 0; s < 24; ++s)

@@ -6,28 +6,13 @@
 #include <cstdio>
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 
 namespace korvel {
 namespace {
 
 bool IsG0x1(const EditorChip& c) { return c.FamilyCode == 0x71; }
-
-const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
-
-ControlRow FieldCombo(std::string name, std::string caption, std::string group, int offset,
-                      uint8_t mask, std::vector<std::string> texts, ChipRule visible = nullptr) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Caption = std::move(caption);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = IndexItems(mask, std::move(texts));
-  row.Visible = visible;
-  return row;
-}
 
 // One byte of a protection register; the edit takes four characters and
 // keeps the low byte of what they read as.
@@ -78,17 +63,7 @@ EditorTable Build() {
       {"GroupOptBV", "", "", "", -1, "", -1, nullptr},
   };
 
-  ControlRow rop;
-  rop.Name = "ComBoxROP";
-  rop.Kind = ControlKind::ComboBox;
-  rop.Group = "GroupOPTR";
-  rop.Caption = "RDP";
-  rop.Offset = 0;
-  rop.Items = ValueItems(0xFF, {{"0xAA: Level 0, read protection not active", 0xAA},
-                                {"0xCC: Level 2, chip read protection active", 0xCC, kOtpWarning},
-                                {"Others: Level 1, memories read protection active", 0x00}});
-  rop.Fallback = 2;
-  t.Rows.push_back(rop);
+  t.Rows.push_back(RdpLevelCombo("ComBoxROP", "GroupOPTR", "RDP", 0));
 
   const std::string g = "GroupOPTR";
   t.Rows.push_back(FieldCombo("ComBoxBOREN", "BOREN", g, 1, 0x01,
@@ -164,13 +139,7 @@ EditorTable Build() {
                                "1: Boot forced from Main Flash memory "},
                               IsG0x1));
 
-  ControlRow summary;
-  summary.Name = "EditOptBV";
-  summary.Kind = ControlKind::Display;
-  summary.Group = "GroupOptBV";
-  summary.Caption = "OPTION Byte:  ";
-  summary.Text = WordText;
-  t.Rows.push_back(summary);
+  t.Rows.push_back(OptionWordsDisplay("OPTION Byte:  ", WordText));
   return t;
 }
 

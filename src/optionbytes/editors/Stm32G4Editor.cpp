@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 
 namespace korvel {
@@ -37,17 +38,11 @@ std::string WordText(const OptionBuffer& b, const EditorChip& chip) {
   return s;
 }
 
-// One OPTR field on a combo box: the item index is the field value.
+// One OPTR field on a combo box without a caption: the item index is the
+// field value.
 ControlRow FieldBox(std::string name, int offset, uint8_t mask, std::vector<std::string> texts,
                     std::string group = "GroupOPTR") {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = IndexItems(mask, std::move(texts));
-  return row;
+  return FieldCombo(std::move(name), "", std::move(group), offset, mask, std::move(texts));
 }
 
 // An address edit: one byte, or two with the high byte masked.
@@ -77,18 +72,7 @@ EditorTable Build() {
       {"GroupOptBV", "", "", "", -1, "", -1, nullptr},
   };
 
-  ControlRow rop;
-  rop.Name = "ComBoxROP";
-  rop.Kind = ControlKind::ComboBox;
-  rop.Group = "GroupOPTR";
-  rop.Offset = 0;
-  rop.Items = ValueItems(
-      0xFF, {{"0xAA: Level 0, read protection not active", 0xAA},
-             {"0xCC: Level 2, chip read protection active", 0xCC,
-              "警告：选择此设置芯片将不再能擦除和编程（OTP）!"},
-             {"Others: Level 1, memories read protection active", 0x00}});
-  rop.Fallback = 2;
-  t.Rows.push_back(rop);
+  t.Rows.push_back(RdpLevelCombo("ComBoxROP", "GroupOPTR", "", 0));
 
   t.Rows.push_back(FieldBox("ComBoxBORVL", 1, 0x07,
                             {"000: BOR Level 0. Reset level threshold is around 1.7 V",
@@ -168,13 +152,7 @@ EditorTable Build() {
   t.Rows.push_back(AddressEdit("EditWRP2BE", "PanelBK2", 50, 1, 0xFF, "0xFF", LoadsBank2Edits));
   t.Rows.push_back(AddressEdit("EditSECSIZE2", "PanelBK2", 84, 1, 0xFF, "0xFF", LoadsBank2Edits));
 
-  ControlRow words;
-  words.Name = "EditOptBV";
-  words.Kind = ControlKind::Display;
-  words.Group = "GroupOptBV";
-  words.Caption = "OPTION:  ";
-  words.Text = WordText;
-  t.Rows.push_back(words);
+  t.Rows.push_back(OptionWordsDisplay("OPTION:  ", WordText));
   return t;
 }
 

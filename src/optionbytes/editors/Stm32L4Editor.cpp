@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 
 namespace korvel {
@@ -12,22 +13,6 @@ namespace {
 
 // Chips above 520 KB have a second bank of protection registers.
 bool HasBank2(const EditorChip& c) { return c.FlashSizeKB > 520; }
-
-const char* kOtpWarning = "警告：选择此设置芯片将不再能擦除和编程（OTP）!";
-
-// A field of OPTR (or of PCROP1ER) whose combo item index is the field value.
-ControlRow FieldCombo(std::string name, std::string caption, std::string group, int offset,
-                      uint8_t mask, std::vector<std::string> texts) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Caption = std::move(caption);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = IndexItems(mask, std::move(texts));
-  return row;
-}
 
 // A protection-area edit; two bytes wide edits are 16-bit register halves.
 ControlRow AreaEdit(std::string name, std::string caption, std::string group, int offset, int width,
@@ -75,17 +60,7 @@ EditorTable Build() {
       {"GroupOptBV", "", "", "", -1, "", -1, nullptr},
   };
 
-  ControlRow rop;
-  rop.Name = "ComBoxL4xROP";
-  rop.Kind = ControlKind::ComboBox;
-  rop.Group = "GroupOPTR";
-  rop.Caption = "RDP";
-  rop.Offset = 0;
-  rop.Items = ValueItems(0xFF, {{"0xAA: Level 0, read protection not active", 0xAA},
-                                {"0xCC: Level 2, chip read protection active", 0xCC, kOtpWarning},
-                                {"Others: Level 1, memories read protection active", 0x00}});
-  rop.Fallback = 2;
-  t.Rows.push_back(rop);
+  t.Rows.push_back(RdpLevelCombo("ComBoxL4xROP", "GroupOPTR", "RDP", 0));
 
   const std::string g = "GroupOPTR";
   t.Rows.push_back(FieldCombo("ComBoxL4xBOV", "BOR_LEV", g, 1, 0x07,
@@ -149,13 +124,7 @@ EditorTable Build() {
   t.Rows.push_back(AreaEdit("EditQRP2BS", "WRP2B_START", b2, 32, 1, HasBank2));
   t.Rows.push_back(AreaEdit("EditQRP2BE", "WRP2B_END", b2, 34, 1, HasBank2));
 
-  ControlRow summary;
-  summary.Name = "EditOptBV";
-  summary.Kind = ControlKind::Display;
-  summary.Group = "GroupOptBV";
-  summary.Caption = "OPTION Byte:  ";
-  summary.Text = SummaryText;
-  t.Rows.push_back(summary);
+  t.Rows.push_back(OptionWordsDisplay("OPTION Byte:  ", SummaryText));
   return t;
 }
 

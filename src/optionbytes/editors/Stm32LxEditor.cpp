@@ -3,6 +3,7 @@
 // (word 0), USER and nBOOT1 (word 1), WRP1 to WRP4 (words 2 to 9).
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 #include "optionbytes/OptionEditorModel.h"
 
@@ -23,19 +24,6 @@ bool L1Above(const EditorChip& c) {
 bool Wrp1High(const EditorChip& c) { return IsL1(c) || c.FlashSizeKB > 64; }
 
 int WordComplement(int offset) { return offset >= 0 && offset < 40 && offset % 4 < 2 ? offset + 2 : -1; }
-
-ControlRow Combo(std::string name, std::string group, int offset, uint8_t mask,
-                 std::vector<ControlItem> items, ChipRule visible = nullptr) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = std::move(items);
-  row.Visible = visible;
-  return row;
-}
 
 // Items that write the whole byte, shown by the bits of the row's mask.
 std::vector<ControlItem> WholeByteItems(std::vector<std::pair<std::string, uint8_t>> items) {
@@ -105,16 +93,10 @@ EditorTable Build() {
       {"PanelBOOT1", "nBOOT1", "", "EditBoot1", 5, "", -1, IsL0},
   };
 
-  ControlRow rop = Combo("ComBoxLxROP", "GroupLxROP", 0, 0xFF,
-                         ValueItems(0xFF, {{"0xAA : Level 0, no protection", 0xAA},
-                                           {"0xCC : Level 2. Chip Protection", 0xCC,
-                                            "警告：选择此设置芯片将不再能擦除和编程（OTP）!"},
-                                           {"others: Level 1: Read Protection", 0x00}}));
-  rop.Fallback = 2;
-  t.Rows.push_back(rop);
+  t.Rows.push_back(RdpShortCombo("ComBoxLxROP", "GroupLxROP", 0, kOtpWarning));
 
   // The item index is the whole byte; the box shows bit 0.
-  t.Rows.push_back(Combo(
+  t.Rows.push_back(ComboRow(
       "ComBoxLxPCROP", "PanelPcROP", 1, 0x01,
       WholeByteItems({{"0 : PcROp Disabled, WRP bits i used for Write protection on sector i", 0x00},
                       {"1 : PcROp Enabled, WRP bits i used for PcROP protection on sector i", 0x01}})));
@@ -126,18 +108,18 @@ EditorTable Build() {
     const std::string level = k < 8 ? "BOR off" : k < 15 ? "BOR level " + std::to_string(k - 7) : "Reserved";
     bor.push_back(bits + " : " + level);
   }
-  t.Rows.push_back(Combo("ComBoxLxBOR", "GroupLxUSER", 4, 0x0F, IndexItems(0x0F, bor)));
-  t.Rows.push_back(Combo("ComBoxLxIWDG", "GroupLxUSER", 4, 0x10,
+  t.Rows.push_back(ComboRow("ComBoxLxBOR", "GroupLxUSER", 4, 0x0F, IndexItems(0x0F, bor)));
+  t.Rows.push_back(ComboRow("ComBoxLxIWDG", "GroupLxUSER", 4, 0x10,
                          BitItems(4, "0 : hardware independent watchdog", "1 : software independent watchdog")));
-  t.Rows.push_back(Combo("ComBoxLxnRST", "GroupLxUSER", 4, 0x20,
+  t.Rows.push_back(ComboRow("ComBoxLxnRST", "GroupLxUSER", 4, 0x20,
                          BitItems(5, "0 : Reset generated when entering the stop mode", "1 : No reset generated.")));
-  t.Rows.push_back(Combo("ComBoxLxSTDB", "GroupLxUSER", 4, 0x40,
+  t.Rows.push_back(ComboRow("ComBoxLxSTDB", "GroupLxUSER", 4, 0x40,
                          BitItems(6, "0 : Reset generated when entering the Standby mode", "1 : No reset generated")));
   t.Rows.push_back(
-      Combo("ComBoxLxBFB", "GroupLxUSER", 4, 0x80, BitItems(7, "0 : Boot from system memory", "1 : Boot from bank 1")));
+      ComboRow("ComBoxLxBFB", "GroupLxUSER", 4, 0x80, BitItems(7, "0 : Boot from system memory", "1 : Boot from bank 1")));
 
   // nBOOT1 is bit 7 of its byte; the other bits are written as 0.
-  t.Rows.push_back(Combo("ComBoxBOOT1", "PanelBOOT1", 5, 0x80,
+  t.Rows.push_back(ComboRow("ComBoxBOOT1", "PanelBOOT1", 5, 0x80,
                          WholeByteItems({{"0 : Boot = 0", 0x00}, {"1 : Boot = 1", 0x80}})));
 
   for (const auto& g : kWrp) AddWrpGroup(t, g);

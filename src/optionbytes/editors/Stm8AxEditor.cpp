@@ -3,6 +3,7 @@
 // complement right after it); the TMU keys are the only bytes OK writes.
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 
 namespace korvel {
@@ -26,32 +27,6 @@ int Stm8Complement(int offset) {
   return offset >= 1 && offset <= 13 && offset % 2 == 1 ? offset + 1 : -1;
 }
 
-ControlRow LabelRow(std::string name, std::string group, std::string text) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::Label;
-  row.Group = std::move(group);
-  row.Caption = std::move(text);
-  return row;
-}
-
-// A panel that opens its pop-up menu on a right click: the first item
-// clears the bit, the second sets it; the panel's label follows the bit.
-ControlRow BitMenu(std::string menu, std::string group, int offset, uint8_t bit, std::string cleared,
-                   std::string set, std::string label, std::string labelCleared, std::string labelSet) {
-  ControlRow row;
-  row.Name = std::move(menu);
-  row.Kind = ControlKind::PopupMenu;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = static_cast<uint8_t>(1u << bit);
-  row.Items = BitItems(bit, std::move(cleared), std::move(set));
-  row.Label = std::move(label);
-  row.LabelTexts = {std::move(labelCleared), std::move(labelSet)};
-  row.Hint = kRightClickHint;
-  return row;
-}
-
 ControlRow AfrMenu(int n, const char* cleared, const char* set, ChipRule applies = nullptr) {
   const std::string bit = std::to_string(n);
   // The form's own spelling of the AFR7 menu.
@@ -59,18 +34,6 @@ ControlRow AfrMenu(int n, const char* cleared, const char* set, ChipRule applies
                            cleared, set, "lbAFR" + bit, "AFR" + bit + "=0", "AFR" + bit + "=1");
   if (n >= 2) row.Visible = NotAutoHigh;
   row.Applies = applies;
-  return row;
-}
-
-ControlRow ComboRow(std::string name, std::string group, int offset, uint8_t mask,
-                    std::vector<ControlItem> items) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::ComboBox;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Items = std::move(items);
   return row;
 }
 
@@ -119,33 +82,14 @@ EditorTable Build() {
   // ROP has no complement. Its value panel reads "0xAA" / "0x00" after a
   // button and the byte itself when the form is shown; it hangs on the
   // "otherwise" button, the one that changes state whatever ROP held.
-  ControlRow en;
-  en.Name = "RadioBtnRopEn";
-  en.Kind = ControlKind::Radio;
-  en.Group = "PanelROP";
-  en.Caption = "Enable Read Out Protection";
-  en.Offset = 0;
-  en.Items = ValueItems(0xFF, {{en.Caption, 0xAA}});
-  t.Rows.push_back(en);
-  ControlRow dn = en;
-  dn.Name = "RadioBtnRopDn";
-  dn.Caption = "Disable Read Out Protection";
-  dn.Items = ValueItems(0xFF, {{dn.Caption, 0xAA}});
-  dn.Items[0].Set = 0x00;
-  dn.MatchNot = true;
+  t.Rows.push_back(RopRadio("RadioBtnRopEn", "PanelROP", "Enable Read Out Protection", 0xAA, true));
+  ControlRow dn = RopRadio("RadioBtnRopDn", "PanelROP", "Disable Read Out Protection", 0xAA, false);
   dn.Label = "lbOPT0V";
   dn.LabelTexts = {"0xAA", "0x00"};
   dn.ShowLabelTexts = {"0x%0.2x", "0x%0.2x"};
   t.Rows.push_back(dn);
 
-  ControlRow ubc;
-  ubc.Name = "SpinEditUBC";
-  ubc.Kind = ControlKind::SpinEdit;
-  ubc.Group = "PanelUBC";
-  ubc.Offset = 1;
-  ubc.Min = 0;
-  ubc.Max = 255;
-  t.Rows.push_back(ubc);
+  t.Rows.push_back(SpinRow("SpinEditUBC", "PanelUBC", 1, 0xFF, 255));
   t.Rows.push_back(LabelRow("LabelUBC0", "PanelUBC", "0x00: No UBC, No Write protection"));
   t.Rows.push_back(LabelRow("LabelUBC1", "PanelUBC", "0x01: Page0,Page1 use as UBC Write Protection"));
   t.Rows.push_back(LabelRow("LabelUBC2", "PanelUBC", "0x02~0xFF: Page2-Page255 use as UBC Write Protection"));

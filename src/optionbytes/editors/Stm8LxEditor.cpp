@@ -3,6 +3,7 @@
 // write nothing.
 #include <string>
 
+#include "optionbytes/EditorRows.h"
 #include "optionbytes/EditorTables.h"
 
 namespace korvel {
@@ -12,42 +13,6 @@ bool IsL101(const EditorChip& c) { return c.FamilyCode == 0xE0; }
 // Bytes 9 to 12 and the window watchdog exist on every STM8L but the L101
 // (the form's PanelL15x and WWDG panels).
 bool NotL101(const EditorChip& c) { return !IsL101(c); }
-
-ControlRow LabelRow(std::string name, std::string group, std::string text) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::Label;
-  row.Group = std::move(group);
-  row.Caption = std::move(text);
-  return row;
-}
-
-ControlRow SpinRow(std::string name, std::string group, int offset, uint8_t mask, int max) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::SpinEdit;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = mask;
-  row.Min = 0;
-  row.Max = max;
-  return row;
-}
-
-ControlRow BitMenu(std::string menu, std::string group, int offset, uint8_t bit, std::string cleared,
-                   std::string set, std::string label, std::string labelCleared, std::string labelSet) {
-  ControlRow row;
-  row.Name = std::move(menu);
-  row.Kind = ControlKind::PopupMenu;
-  row.Group = std::move(group);
-  row.Offset = offset;
-  row.Mask = static_cast<uint8_t>(1u << bit);
-  row.Items = BitItems(bit, std::move(cleared), std::move(set));
-  row.Label = std::move(label);
-  row.LabelTexts = {std::move(labelCleared), std::move(labelSet)};
-  row.Hint = kRightClickHint;
-  return row;
-}
 
 ControlRow CountCombo(std::string name, uint8_t mask) {
   ControlRow row;
@@ -80,17 +45,7 @@ ControlRow BootCheck(std::string name, std::string group, int offset, std::strin
 // Read-out protection is enabled by AA on the L101 and by anything but AA
 // on the others: the button that writes AA is the one shown for AA.
 ControlRow RopRow(std::string name, std::string caption, bool writesAA, ChipRule applies) {
-  ControlRow row;
-  row.Name = std::move(name);
-  row.Kind = ControlKind::Radio;
-  row.Group = "Panel4800";
-  row.Caption = caption;
-  row.Offset = 0;
-  row.Items = ValueItems(0xFF, {{caption, 0xAA}});
-  if (!writesAA) {
-    row.Items[0].Set = 0x00;
-    row.MatchNot = true;
-  }
+  ControlRow row = RopRadio(std::move(name), "Panel4800", std::move(caption), 0xAA, writesAA);
   row.Applies = applies;
   return row;
 }
