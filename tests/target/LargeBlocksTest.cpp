@@ -45,4 +45,17 @@ TEST(LargeBlocks, ImpossibleSizesThrowInsteadOfWrapping) {
   EXPECT_THROW(static_cast<void>(::operator new(huge)), std::bad_alloc);
 }
 
+// What the nothrow form hands out (std::stable_sort's buffer, for one) is
+// freed by the plain delete: both must be this allocator's.
+TEST(LargeBlocks, NothrowBlocksAreFreedByThePlainDelete) {
+  for (size_t size : {size_t{16}, size_t{3} << 20}) {
+    void* p = ::operator new(size, std::nothrow);
+    ASSERT_NE(p, nullptr) << size;
+    static_cast<uint8_t*>(p)[size - 1] = 0x5A;
+    ::operator delete(p);
+  }
+  volatile size_t huge = ~size_t{0} - 4096;
+  EXPECT_EQ(::operator new(huge, std::nothrow), nullptr);
+}
+
 }  // namespace

@@ -80,3 +80,15 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+// The nothrow forms too: a runtime that supplies its own (a sanitizer's)
+// would otherwise hand out blocks that the delete above frees as ours.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
