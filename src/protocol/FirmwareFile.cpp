@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "app/InputFile.h"
 #include "protocol/PacketBuilder.h"
 
 namespace korvel {
@@ -80,15 +79,12 @@ FirmwareRead ParseFirmwareFile(std::span<const uint8_t> file) {
 }
 
 FirmwareRead ReadFirmwareFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Refused("cannot open " + path);
-  // Nothing larger can be a firmware file; reading on would only waste memory.
+  std::string bytes, error;
+  if (!ReadFileBytes(path, bytes, error)) return Refused(error);
+  // Nothing larger can be a firmware file.
   constexpr size_t kLargest = kFirmwareBodyOffset + kFirmwareImageSize + kFirmwareTrailerSize + 4;
-  std::vector<uint8_t> bytes(kLargest + 1);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
   if (bytes.size() > kLargest) return Refused("too long for a firmware file");
-  return ParseFirmwareFile(bytes);
+  return ParseFirmwareFile(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
 std::vector<uint8_t> MakeFirmwareFile(std::span<const uint8_t> body, uint16_t end,

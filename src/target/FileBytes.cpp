@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include "target/ImageFile.h"
-#include "target/InputFile.h"
 
 namespace korvel {
 
@@ -15,31 +14,6 @@ namespace {
 std::string Reason(const std::string& path) { return path + ": " + std::strerror(errno); }
 
 }  // namespace
-
-bool ReadFileBytes(const std::string& path, std::string& out, std::string& error) {
-  size_t size = 0;
-  const int fd = OpenInputFile(path, size, error);
-  if (fd < 0) return false;
-  out.clear();
-  out.resize(size);
-  // The size was taken when the file was opened; a file that grows while
-  // it is read is read as it was then, one that shrinks as far as it goes.
-  size_t got = 0;
-  while (got < size) {
-    const ssize_t n = ::read(fd, out.data() + got, size - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = Reason(path);
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  out.resize(got);
-  ::close(fd);
-  return true;
-}
 
 namespace {
 

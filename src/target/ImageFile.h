@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/InputFile.h"
+
 namespace korvel {
 
 class AddressTally;
@@ -94,10 +96,6 @@ struct BinaryLoadResult {
 };
 // The file's bytes go to dest[offset...]; what does not fit is dropped.
 BinaryLoadResult ReadBinaryFile(const std::string& path, std::span<uint8_t> dest, size_t offset);
-
-// Whole-file read of a regular file up to 64 MB; false with the reason
-// (naming the file) in error.
-bool ReadFileBytes(const std::string& path, std::string& out, std::string& error);
 
 struct WriteResult {
   bool Ok = false;

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "target/ImageFile.h"
-#include "target/InputFile.h"
+#include "app/InputFile.h"
 
 namespace korvel {
 

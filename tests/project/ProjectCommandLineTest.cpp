@@ -262,7 +262,9 @@ TEST_F(ProjectCommandLine, MissingAndFailingUnitsKeepOffOpenAndCountUnderExit) {
     Program run(dir.path(), args, faulty ? std::vector<std::string>{c.Fault} : std::vector<std::string>{});
     // While a listed unit keeps quiet nothing starts before the settle time.
     run.Run(250);
-    if (std::string(c.Fault) == "3:silent") EXPECT_FALSE(run.host->App.Channels[0].Busy || HoldsTheJob(*run.Units[0]));
+    if (std::string(c.Fault) == "3:silent") {
+      EXPECT_FALSE(run.host->App.Channels[0].Busy || HoldsTheJob(*run.Units[0]));
+    }
     run.Run(3000);
     EXPECT_EQ(run.Closed, c.Closed);
     EXPECT_EQ(run.QuitCode, c.Quit);

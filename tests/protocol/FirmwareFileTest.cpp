@@ -2,6 +2,11 @@
 // the bytes of an upgrade block.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "protocol/FirmwareFile.h"
@@ -146,6 +151,26 @@ TEST(FirmwareFile, HostileBytesAreRefusedWithoutHarm) {
     f[at] ^= 0x40;
     EXPECT_FALSE(ParseFirmwareFile(f).Firmware) << at;
   }
+}
+
+// The firmware file's name comes from the operator's folder: whatever sits
+// there under that name is refused with a reason, without waiting on it.
+TEST(FirmwareFile, ReadsOnlyRegularFiles) {
+  char dirTemplate[] = "/tmp/korvel-fw-XXXXXX";
+  ASSERT_NE(::mkdtemp(dirTemplate), nullptr);
+  const std::string dir = dirTemplate;
+  const Bytes good = MakeFirmwareFile(Bytes(100, 0x42), FirmwareEndFor(100), Seeded(2));
+  { std::ofstream(dir + "/good.bin", std::ios::binary).write(reinterpret_cast<const char*>(good.data()),
+                                                             static_cast<std::streamsize>(good.size())); }
+  ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::mkdir((dir + "/folder").c_str(), 0700), 0);
+  EXPECT_TRUE(ReadFirmwareFile(dir + "/good.bin").Firmware);
+  for (const char* name : {"/fifo", "/folder", "/missing"}) {
+    const FirmwareRead r = ReadFirmwareFile(dir + name);
+    EXPECT_FALSE(r.Firmware) << name;
+    EXPECT_NE(r.Error.find(dir + name), std::string::npos) << r.Error;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(FirmwareFile, MadeFilesReadBackToTheirBody) {

@@ -14,4 +14,8 @@ inline constexpr size_t kMaxInputFileSize = size_t{64} << 20;
 // descriptor and the size, or -1 with the reason (naming the file) in error.
 int OpenInputFile(const std::string& path, size_t& size, std::string& error);
 
+// Whole-file read of a regular file up to kMaxInputFileSize; false with the
+// reason (naming the file) in error.
+bool ReadFileBytes(const std::string& path, std::string& out, std::string& error);
+
 }  // namespace korvel
