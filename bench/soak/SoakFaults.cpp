@@ -12,7 +12,7 @@ const std::vector<SoakFault>& SoakFaults() {
       {"badcrc", "badcrc=3", ChannelResult::Failure, "数据包校验错误！"},
       {"garbage", "garbage", ChannelResult::Success, "Programming Success!"},
       {"split", "wire", ChannelResult::Success, "Programming Success!"},
-      {"slow", "delay=20", ChannelResult::Success, ""},
+      {"slow", "delay=20", ChannelResult::Success, "Programming Success!"},
       {"hangup", "hangup=6", ChannelResult::Timeout, "操作超时！", true},
       {"verify", "flip", ChannelResult::Failure, "数据校验错误！"},
       {"notblank", "notblank", ChannelResult::Success, "Programming Success!"},
