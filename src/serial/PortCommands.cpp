@@ -8,6 +8,7 @@
 
 #include "serial/ConnectionFileWriter.h"
 #include "serial/ConnectionSettings.h"
+#include "serial/PortIdentity.h"
 
 namespace korvel {
 
@@ -43,12 +44,17 @@ int ListPortsCommand(const PortSystem& sys, const std::string& folder, const std
     err << program << ": channels as " << file << " gives them\n";
     // A line naming no port found now is the usual sign of a moved hub or
     // a unit on another socket.
+    const auto earlier = EarlierPortsOnSameDevice({settings->Ports.begin(), settings->Ports.end()});
     for (int k = 0; k < kChannelCount; ++k) {
       const std::string& named = settings->Ports[k];
       if (named.empty()) continue;
       bool listed = false;
       for (const auto& p : ports) listed = listed || p.Channel == k + 1;
-      if (!listed) err << program << ": channel " << k + 1 << " (" << named << ") is none of the ports found\n";
+      if (earlier[k])
+        err << program << ": channel " << k + 1 << " (" << named << ") is the same device as channel "
+            << *earlier[k] + 1 << ": the search leaves it out\n";
+      else if (!listed)
+        err << program << ": channel " << k + 1 << " (" << named << ") is none of the ports found\n";
     }
   }
   DialoutHint(ports, program, err);

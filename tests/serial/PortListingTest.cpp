@@ -79,15 +79,20 @@ TEST_F(PortCommandTest, ListPortsShowsEveryPortInChannelOrderAndWhoHoldsIt) {
   EXPECT_NE(err.str().find("dialout"), std::string::npos) << err.str();
 
   // With a settings file its lines give the channels, whatever name they
-  // use for a port; a line naming no port found is pointed out.
+  // use for a port; a line naming no port found, or a port named before,
+  // is pointed out.
   std::ofstream(root / "start" / "ConfigTqz.ini")
       << "[Connection]\nDEV1=" << ByPath("pci-0000:00:14.0-usb-0:2.2:1.0") << "\nDEV2=" << Dev("ttyACM3")
-      << "\nDEV3=/nowhere/ttyACM9\n";
+      << "\nDEV3=/nowhere/ttyACM9\nDEV4=" << ByPath("pci-0000:00:14.0-usbv2-0:2.1:1.0") << "\n";
   EXPECT_EQ(Run("--list-ports"), 0);
   std::vector<std::string> channels;
   for (const auto& l : OutLines()) channels.push_back(l.substr(0, l.find('\t')));
   EXPECT_EQ(channels, (std::vector<std::string>{"Channel 2", "Channel 1", "-", "-"}));
   EXPECT_NE(err.str().find("channel 3 (/nowhere/ttyACM9) is none of the ports found"), std::string::npos)
+      << err.str();
+  EXPECT_NE(err.str().find("channel 4 (" + ByPath("pci-0000:00:14.0-usbv2-0:2.1:1.0") +
+                           ") is the same device as channel 2: the search leaves it out"),
+            std::string::npos)
       << err.str();
 }
 
