@@ -44,7 +44,9 @@ std::optional<std::string> ReplaceFile(const fs::path& path, const std::string& 
     std::remove(temp.c_str());
     return Reason(path.string(), error);
   }
-  const int dir = ::open(path.parent_path().empty() ? "." : path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // The rename itself is only durable once the folder is.
+  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);

@@ -1,5 +1,6 @@
 #include "serial/PortCommands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -45,12 +46,17 @@ int ListPortsCommand(const PortSystem& sys, const std::string& folder, const std
     // A line naming no port found now is the usual sign of a moved hub or
     // a unit on another socket.
     const auto earlier = EarlierPortsOnSameDevice({settings->Ports.begin(), settings->Ports.end()});
+    const int searched =
+        std::min<int>(settings->ChannelCount.value_or(0), static_cast<int>(settings->BoxItems.size()));
     for (int k = 0; k < kChannelCount; ++k) {
       const std::string& named = settings->Ports[k];
       if (named.empty()) continue;
       bool listed = false;
       for (const auto& p : ports) listed = listed || p.Channel == k + 1;
-      if (earlier[k])
+      if (k >= searched)
+        err << program << ": channel " << k + 1 << " (" << named << ") is beyond the "
+            << searched << " channels the search opens\n";
+      else if (earlier[k])
         err << program << ": channel " << k + 1 << " (" << named << ") is the same device as channel "
             << *earlier[k] + 1 << ": the search leaves it out\n";
       else if (!listed)

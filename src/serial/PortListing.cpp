@@ -101,8 +101,9 @@ std::string HoldersText(const ListedPort& p) {
 
 std::string FormatListedPort(const ListedPort& p) {
   auto orDash = [](const std::string& s) { return s.empty() ? std::string("-") : s; };
-  return (p.Channel > 0 ? "Channel " + std::to_string(p.Channel) : std::string("-")) + "\t" + p.Device + "\t" +
-         orDash(p.UsbPath) + "\t" + orDash(p.ByPath) + "\t" + OpenStateText(p.OpenError) + "\t" + orDash(HoldersText(p));
+  const std::string channel = p.Channel > 0 ? "Channel " + std::to_string(p.Channel) : std::string("-");
+  return channel + "\t" + p.Device + "\t" + orDash(p.UsbPath) + "\t" + orDash(p.ByPath) + "\t" +
+         OpenStateText(p.OpenError) + "\t" + orDash(HoldersText(p));
 }
 
 }  // namespace korvel

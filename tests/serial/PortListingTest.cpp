@@ -70,7 +70,8 @@ TEST_F(PortCommandTest, ListPortsShowsEveryPortInChannelOrderAndWhoHoldsIt) {
   const std::string lock = (root / "lock" / "LCK..ttyACM0").string();
   EXPECT_EQ(OutLines(),
             (std::vector<std::string>{
-                "Channel 1\t" + Dev("ttyACM3") + "\t1-2.1:1.0\t" + ByPath("pci-0000:00:14.0-usb-0:2.1:1.0") + "\topens\t-",
+                "Channel 1\t" + Dev("ttyACM3") + "\t1-2.1:1.0\t" + ByPath("pci-0000:00:14.0-usb-0:2.1:1.0") +
+                    "\topens\t-",
                 "-\t" + Dev("ttyACM0") + "\t1-2.2:1.0\t" + ByPath("pci-0000:00:14.0-usb-0:2.2:1.0") +
                     "\tbusy\tpid 4242 (minicom), lock file " + lock + " of pid 4242 (minicom)",
                 "Channel 2\t" + Dev("ttyACM1") + "\t1-2.3:1.0\t-\topens\t-",
