@@ -22,6 +22,13 @@ std::string Upper(std::string s) {
 std::optional<std::string> UnusableCombination(const CommandLine& c) {
   const bool run = !c.Run.empty(), save = !c.SaveProject.empty(), project = !c.Positional.empty();
   if (run && save) return std::string("--save-project and --run do not go together");
+  // The port commands stand alone: a run would hold the ports they look at.
+  if (c.ListPorts && c.WriteConfig) return std::string("--list-ports and --write-config do not go together");
+  if (c.ListPorts || c.WriteConfig) {
+    const char* other = run ? "--run" : save ? "--save-project" : project ? "a project file"
+                      : c.Simulate > 0 ? "--simulate" : nullptr;
+    if (other) return std::string(c.ListPorts ? "--list-ports" : "--write-config") + " does not go with " + other;
+  }
   if (project && (run || save))
     return std::string("a project file does not go with ") + (run ? "--run" : "--save-project");
   if (save && (c.Chip.empty() || c.Loads.empty())) return std::string("--save-project needs --chip and --load");
@@ -75,6 +82,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     else if (name == "--exit") c.Exit = true;
     else if (name == "--allow-missing") c.AllowMissing = true;
     else if (name == "--auto-detect") c.AutoDetect = true;
+    else if (name == "--list-ports") c.ListPorts = true;
+    else if (name == "--write-config") c.WriteConfig = true;
     else if (name == "--offline-steps") {
       auto v = take();
       if (!v) return r;
@@ -246,6 +255,12 @@ std::string UsageText(const std::string& program) {
          "  --sn-decimal       show the number in decimal\n"
          "  --sn-ascii         store the first four digits as characters\n"
          "  --sn-lsb-first     least significant byte (last character) first\n"
+         "  --list-ports       list the USB serial ports in channel order, one line\n"
+         "                     each: channel, device, USB path, /dev/serial/by-path\n"
+         "                     link, whether it opens, who holds it; then exit\n"
+         "  --write-config     write ConfigTqz.ini with the by-path names of the\n"
+         "                     ports that open now, in channel order, keeping the\n"
+         "                     old file as ConfigTqz.ini.bak; 64 when none is found\n"
          "  --help             print this text\n"
          "\n"
          "Exit status of a --run or a project download with --exit: 0 when every\n"

@@ -41,6 +41,9 @@ struct CommandLine {
   bool AutoDetect = false;       // --auto-detect: ticks ChkBoxAuto
   std::optional<OfflineSteps> Steps;  // --offline-steps LIST
   std::optional<int> Listen;     // --listen SECONDS (with --run offline)
+  // Port commands: each ends the program before any window or unit.
+  bool ListPorts = false;        // --list-ports: the USB serial ports and their channels
+  bool WriteConfig = false;      // --write-config: ConfigTqz.ini from the ports found now
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.

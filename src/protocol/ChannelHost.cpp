@@ -5,6 +5,7 @@
 #include "app/ChannelOps.h"
 #include "protocol/FrameCodec.h"
 #include "serial/PortEnumeration.h"
+#include "serial/PortIdentity.h"
 
 namespace korvel {
 
@@ -57,7 +58,21 @@ void ChannelHost::ApplySettings(const ConnectionSettings& s) {
     ports_[c] = s.Ports[c];
     if (!s.Ports[c].empty()) links_[c]->SetCommName(s.Ports[c]);
   }
+  const auto earlier = EarlierPortsOnSameDevice({ports_.begin(), ports_.end()});
+  std::copy(earlier.begin(), earlier.end(), sameDeviceAs_.begin());
   app_.Controls.Changed();
+}
+
+bool ChannelHost::OnSameDeviceAsEarlier(int c) {
+  const std::optional<int> first = sameDeviceAs_[c];
+  if (!first) return false;
+  // Two channels on one unit would send it two jobs at once and count its
+  // chips twice; the first channel keeps it. (Our own lock would refuse
+  // the second open anyway, but only with an error that hides the cause.)
+  ChannelInfo(app_.Log, c,
+              ports_[c] + " is the same device as " + ports_[*first] + " of Channel " + std::to_string(*first + 1) +
+                  ": not opened a second time");
+  return true;
 }
 
 void ChannelHost::CloseAllPorts() {

@@ -125,6 +125,10 @@ class ChannelHost {
   };
 
   void ApplySettings(const ConnectionSettings& s);
+  // The search calls this before opening the channel's port: true, with a
+  // log line naming both channels, when an earlier channel's port is the
+  // same device.
+  bool OnSameDeviceAsEarlier(int channel);
   void Accept(int channel, const uint8_t* data, size_t length);
   void LineError(int channel);
   void Hold(int channel, HeldEvent event);
@@ -145,6 +149,8 @@ class ChannelHost {
   std::array<std::unique_ptr<Link>, kChannelCount> links_;
   std::array<std::unique_ptr<Buffers>, kChannelCount> buffers_;
   std::array<std::string, kChannelCount> ports_;
+  // The earlier channel whose port is the same device, per channel.
+  std::array<std::optional<int>, kChannelCount> sameDeviceAs_{};
   bool firstSearch_ = true;
   std::array<std::deque<HeldEvent>, kChannelCount> held_;
   std::array<size_t, kChannelCount> heldBytes_{};

@@ -35,6 +35,7 @@ void ChannelHost::FindDevices() {
       app_.Controls.InfoPanelCaption = "Searching Devices............";
       app_.Log.HostLine("Checking Device " + std::to_string(c + 1) + " In " + ports_[c] +
                         "............");
+      if (OnSameDeviceAsEarlier(c)) continue;
       link.SetCommName(ports_[c]);
       try {
         link.OpenPort();

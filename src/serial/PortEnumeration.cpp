@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
-#include <optional>
 
 #include "serial/SerialLine.h"
 
@@ -13,8 +12,6 @@ namespace korvel {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kMaxPorts = 10;
 
 int DefaultProbe(const std::string& path) { return ProbeSerialDevice(path); }
 
@@ -33,17 +30,15 @@ bool Number(const std::string& s, size_t& i, int& out) {
 }
 
 // The physical path of a tty: the last USB interface folder among the
-// ancestors of its device. nullopt when it has no USB parent.
-std::optional<std::vector<int>> UsbKeyOf(const fs::path& ttyDir) {
+// ancestors of its device. Empty when it has no USB parent.
+std::string UsbInterfaceOf(const fs::path& ttyDir) {
   std::error_code ec;
   const fs::path device = fs::canonical(ttyDir / "device", ec);
-  if (ec) return std::nullopt;
-  std::optional<std::vector<int>> key;
-  for (const auto& part : device) {
-    auto k = UsbPathKey(part.string());
-    if (!k.empty()) key = std::move(k);
-  }
-  return key;
+  if (ec) return {};
+  std::string name;
+  for (const auto& part : device)
+    if (!UsbPathKey(part.string()).empty()) name = part.string();
+  return name;
 }
 
 }  // namespace
@@ -108,38 +103,44 @@ PortEnumerator::PortEnumerator(std::string sysRoot, std::string devRoot, Probe p
     : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)),
       probe_(probe ? std::move(probe) : Probe(DefaultProbe)) {}
 
-std::vector<std::string> PortEnumerator::Enumerate() {
+std::vector<UsbSerialPort> PortEnumerator::Scan() const {
   struct Candidate {
-    std::string Name;
-    std::optional<std::vector<int>> Key;
+    UsbSerialPort Port;
+    std::vector<int> Key;  // empty: no USB path
   };
   std::vector<Candidate> found;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(sysRoot_, ec)) {
     const std::string name = entry.path().filename().string();
     if (!StartsWith(name, "ttyACM") && !StartsWith(name, "ttyUSB")) continue;
-    auto key = UsbKeyOf(entry.path());
+    std::string usb = UsbInterfaceOf(entry.path());
     // A ttyUSB without a USB parent is some other serial driver's port.
-    if (StartsWith(name, "ttyUSB") && !key) continue;
-    found.push_back({name, std::move(key)});
+    if (StartsWith(name, "ttyUSB") && usb.empty()) continue;
+    std::vector<int> key = UsbPathKey(usb);
+    found.push_back({{name, (fs::path(devRoot_) / name).string(), std::move(usb)}, std::move(key)});
   }
   std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
-    if (a.Key.has_value() != b.Key.has_value()) return a.Key.has_value();
-    if (a.Key && *a.Key != *b.Key) return *a.Key < *b.Key;
-    return NaturalLess(a.Name, b.Name);
+    if (a.Key.empty() != b.Key.empty()) return !a.Key.empty();
+    if (a.Key != b.Key) return a.Key < b.Key;
+    return NaturalLess(a.Port.Name, b.Port.Name);
   });
+  std::vector<UsbSerialPort> ports;
+  ports.reserve(found.size());
+  for (auto& c : found) ports.push_back(std::move(c.Port));
+  return ports;
+}
 
+std::vector<std::string> PortEnumerator::Enumerate() {
   std::vector<std::string> ports;
-  for (const auto& c : found) {
-    if (ports.size() == kMaxPorts) break;
-    const std::string path = (fs::path(devRoot_) / c.Name).string();
-    const int err = probe_(path);
+  for (const auto& c : Scan()) {
+    if (ports.size() == kMaxEnumeratedPorts) break;
+    const int err = probe_(c.Device);
     if (err == 0) {
-      ports.push_back(path);
+      ports.push_back(c.Device);
     } else if ((err == EACCES || err == EPERM) && !permissionNoticeGiven_) {
       permissionNoticeGiven_ = true;
       if (notice_)
-        notice_("Cannot open " + path +
+        notice_("Cannot open " + c.Device +
                 ": permission denied: add the user to the dialout group "
                 "(sudo usermod -aG dialout $USER) and log in again");
     }

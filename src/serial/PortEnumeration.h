@@ -11,6 +11,13 @@ namespace korvel {
 // re-plugging and reboots, where the ttyACM numbers shuffle. Ports whose path
 // cannot be read follow in natural name order (ttyACM2 before ttyACM10).
 // Only ports that open exclusively are kept, at most ten.
+// A USB serial port as the system shows it, before anybody opened it.
+struct UsbSerialPort {
+  std::string Name;     // ttyACM0
+  std::string Device;   // its node under the dev root
+  std::string UsbPath;  // the USB interface, "1-2.3:1.0"; empty without one
+};
+
 class PortEnumerator {
  public:
   // Tries to open a port exclusively; returns 0 or the errno of the failure.
@@ -26,6 +33,12 @@ class PortEnumerator {
 
   void SetPermissionNotice(Notice n) { notice_ = std::move(n); }
   std::vector<std::string> Enumerate();
+  // Every USB serial port in channel order, whether it opens or not.
+  std::vector<UsbSerialPort> Scan() const;
+  int ProbePort(const std::string& devPath) const { return probe_(devPath); }
+
+  const std::string& SysRoot() const { return sysRoot_; }
+  const std::string& DevRoot() const { return devRoot_; }
 
  private:
   std::string sysRoot_, devRoot_;
@@ -33,6 +46,9 @@ class PortEnumerator {
   Notice notice_;
   bool permissionNoticeGiven_ = false;
 };
+
+// The most ports the enumeration hands out: one per channel.
+inline constexpr size_t kMaxEnumeratedPorts = 10;
 
 // Sort key of a USB interface folder name such as "1-2.3:1.0"; empty when
 // the name is not one.

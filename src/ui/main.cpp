@@ -8,6 +8,7 @@
 #include "app/Clock.h"
 #include "app/Startup.h"
 #include "engine/Host.h"
+#include "serial/PortCommands.h"
 #include "serial/TComm.h"
 #include "sim/PtyUnitServer.h"
 #include "sim/SimFirmware.h"
@@ -52,9 +53,12 @@ std::string StartFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Usage and argument errors need no display, so they come before Qt.
+  // Usage, argument errors and the port commands need no display, so they
+  // come before Qt.
   const korvel::CommandLineResult early = korvel::ParseCommandLine(ByteArguments(argc, argv));
   if (auto code = korvel::CommandLineExit(early, kProgram, std::cout, std::cerr)) return *code;
+  if (auto code = korvel::RunPortCommand(early.Line, korvel::PortSystem{}, StartFolder(), kProgram, std::cout, std::cerr))
+    return *code;
   // A run nobody watches must not need a screen: without one, and unless
   // the user named a platform, Qt draws off screen instead of aborting.
   if (korvel::ChoosesOffscreenPlatform(early.Line, [](const char* n) -> const char* { return std::getenv(n); }))

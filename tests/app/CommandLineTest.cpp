@@ -79,6 +79,37 @@ TEST(CommandLine, OptionsNeedTheJobTheyShape) {
   EXPECT_TRUE(save.Line.Unattended());
 }
 
+// The port commands end the program before any unit is opened: with a run
+// or a project the script could not tell which of the two the status is of.
+TEST(CommandLine, PortCommandsStandAlone) {
+  struct Case {
+    std::vector<std::string> Args;
+    const char* Error;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {{"--list-ports"}, nullptr},
+      {{"--write-config", "--echo-log"}, nullptr},
+      {{"--list-ports", "--write-config"}, "--list-ports and --write-config do not go together"},
+      {{"--list-ports", "--run", "auto"}, "--list-ports does not go with --run"},
+      {{"--write-config", "job.PKV"}, "--write-config does not go with a project file"},
+      {{"--write-config", "--chip", "X", "--load", "a.hex", "--save-project", "o.PKV"},
+       "--write-config does not go with --save-project"},
+      {{"--list-ports", "--simulate", "2"}, "--list-ports does not go with --simulate"},
+      {{"--list-ports", "--exit"}, "--exit needs --run, --save-project or a project file"},
+  };
+  for (const Case& c : cases) {
+    const auto r = ParseCommandLine(c.Args);
+    if (c.Error)
+      EXPECT_EQ(r.Error, c.Error) << c.Args[0] << " " << c.Args[1];
+    else
+      EXPECT_FALSE(r.Error) << *r.Error;
+  }
+  const auto list = ParseCommandLine({"--list-ports"}).Line;
+  EXPECT_TRUE(list.ListPorts);
+  EXPECT_FALSE(list.WriteConfig);
+  EXPECT_TRUE(ParseCommandLine({"--write-config"}).Line.WriteConfig);
+}
+
 TEST(CommandLine, OffscreenPlatformOnlyForUnattendedRunsWithoutADisplayOrAChoice) {
   struct Case {
     const char* Name;

@@ -134,6 +134,42 @@ TEST_F(ChannelHostTest, SearchOpensOnlyListedPortsUpToTheChannelCount) {
   std::filesystem::remove_all(dir);
 }
 
+// One unit listed twice, by its node and by a by-path link: the later
+// channel is named with the earlier one and its port is not opened again,
+// at every search.
+TEST_F(ChannelHostTest, SearchOpensADeviceListedTwiceOnlyForTheFirstChannel) {
+  const auto dir = std::filesystem::temp_directory_path() / ("korvel-same-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "by-path");
+  std::ofstream(dir / "ttyACM0").flush();
+  std::ofstream(dir / "ttyACM1").flush();
+  std::filesystem::create_symlink("../ttyACM0", dir / "by-path" / "pci-0000:00:14.0-usb-0:2:1.0");
+  const std::string acm0 = (dir / "ttyACM0").string(), acm1 = (dir / "ttyACM1").string();
+  const std::string link = (dir / "by-path" / "pci-0000:00:14.0-usb-0:2:1.0").string();
+  app.Flags.AppDir = dir.string();
+  std::ofstream(dir / "ConfigTqz.ini") << "[Connection]\nDEV1=" << acm0 << "\nDEV2=" << acm1 << "\nDEV3=" << link
+                                       << "\n";
+  MakeHost();
+  host = std::make_unique<ChannelHost>(app, [this](int c) {
+    auto l = std::make_unique<SimLink>(ui, units[c]);
+    links[c] = l.get();
+    return l;
+  });
+  host->SearchSettleMs = 0;
+  Search();
+  Search();
+  EXPECT_EQ(links[0]->Opens(), 2);
+  EXPECT_EQ(links[1]->Opens(), 2);
+  EXPECT_EQ(links[2]->Opens(), 0);
+  EXPECT_EQ(units[2]->Requests(), 0);
+  EXPECT_FALSE(app.Channels[2].Connected);
+  EXPECT_TRUE(app.Channels[0].Connected);
+  EXPECT_EQ(CountLinesWith(" Channel 3: " + link + " is the same device as " + acm0 +
+                           " of Channel 1: not opened a second time"),
+            2);
+  std::filesystem::remove_all(dir);
+}
+
 TEST_F(ChannelHostTest, SecondSearchMakesConnectedChannelsIdentifyAgain) {
   Search();
   StartChannelStep(app.Channels[0], 0, 16);

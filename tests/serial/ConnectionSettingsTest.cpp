@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "serial/FakeTtyTree.h"
 #include "serial/PortEnumeration.h"
 #include "serial/PtyPair.h"
 #include "serial/SerialLine.h"
@@ -48,35 +49,6 @@ TEST(ConnectionSettings, FileCases) {
   }
   EXPECT_EQ(Parse("[Connection]\nDEV3=COM7\n").Ports[2], "COM7");
 }
-
-// A fake /sys/class/tty and /dev: each tty is a folder whose "device" link
-// points into a fake devices tree.
-class FakeTtyTree : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root = std::filesystem::temp_directory_path() /
-           ("korvel-tty-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root);
-    std::filesystem::create_directories(root / "class");
-    std::filesystem::create_directories(root / "dev");
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
-
-  void AddTty(const std::string& name, const std::string& devicePath) {
-    auto dir = root / "class" / name;
-    std::filesystem::create_directories(dir);
-    auto target = root / "devices" / devicePath;
-    std::filesystem::create_directories(target);
-    std::filesystem::create_directory_symlink(target, dir / "device");
-  }
-  PortEnumerator Enumerator(PortEnumerator::Probe probe) {
-    return PortEnumerator((root / "class").string(), (root / "dev").string(), std::move(probe));
-  }
-  std::string Dev(const std::string& name) { return (root / "dev" / name).string(); }
-
-  std::filesystem::path root;
-};
 
 TEST_F(FakeTtyTree, OrdersByPhysicalUsbPathAndSkipsNonUsbPorts) {
   AddTty("ttyACM10", "pci0/usb1/1-2/1-2.1/1-2.1:1.0");
