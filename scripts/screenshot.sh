@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Draws the README's picture (docs/screenshot.png, or the file named as the
 # first argument): the window under Xvfb with ten simulated units at the
-# real line rate, during an Auto run of a 128 KB image, unit 3 giving a
-# verify error so that a red gauge shows too. The window saves its own
+# real line rate, during an Auto run of a 512 KB image, unit 3 failing on a
+# damaged reply so that a red gauge shows too. The window saves its own
 # picture (KORVEL_SCREENSHOT) and closes.
-# KORVEL_SCREENSHOT_DELAY_MS (default 3500) is when, after the window shows.
+# KORVEL_SCREENSHOT_DELAY_MS (default 4000) is when, after the window shows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORVEL_BUILD_DIR:-build}
 out=$(realpath -m "${1:-docs/screenshot.png}")
-delay=${KORVEL_SCREENSHOT_DELAY_MS:-3500}
+delay=${KORVEL_SCREENSHOT_DELAY_MS:-4000}
 command -v xvfb-run >/dev/null || { echo "screenshot.sh: xvfb-run missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" --target korvelst korvelimg >/dev/null
@@ -20,13 +20,14 @@ korvelimg=$(realpath "$build/src/tools/korvelimg/korvelimg")
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvel-screenshot.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # A fixed image, so the hex view looks the same from one picture to the next.
-seq 1 40000 | head -c 131072 >"$work/app.bin"
+seq 1 100000 >"$work/app.bin"
+truncate -s 524288 "$work/app.bin"
 "$korvelimg" convert "$work/app.bin" "$work/app.hex" --offset 0x08000000 >/dev/null
 mkdir -p "$(dirname "$out")"
 rm -f "$out"
 (cd "$work" && KORVEL_SCREENSHOT="$out:$delay" xvfb-run -a -s "-screen 0 1280x800x24" \
-  "$korvelst" --simulate 10 --sim-fault '*:wire' --sim-fault 3:flip \
-  --chip STM32F103xB --load app.hex --run auto >"$work/run.log" 2>&1) || {
+  "$korvelst" --simulate 10 --sim-fault '*:wire' --sim-fault 3:badcrc=3 \
+  --chip STM32F103xE --load app.hex --run auto >"$work/run.log" 2>&1) || {
   cat "$work/run.log" >&2
   echo "screenshot.sh: korvelst failed" >&2
   exit 1
