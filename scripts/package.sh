@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package for a line PC and prints the path of the .deb.
+# Builds the Debian package for a line PC and prints the path of the .deb
+# (alone on standard output, so deb=$(scripts/package.sh) works).
 # The build folder is build-package, or $KORVEL_BUILD_DIR to reuse one.
 # Extra arguments go to CMake, e.g. -DKORVEL_USB_IDS="0483:5740;1234:abcd".
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh >&2
 build=${KORVEL_BUILD_DIR:-build-package}
 config=(-DCMAKE_BUILD_TYPE=Release)
 # A folder of its own needs neither the tests nor the benchmarks; a reused
@@ -12,8 +13,8 @@ config=(-DCMAKE_BUILD_TYPE=Release)
 if [ ! -f "$build/CMakeCache.txt" ]; then
   config+=(-G Ninja -DKORVEL_BUILD_TESTS=OFF -DKORVEL_BUILD_BENCH=OFF)
 fi
-cmake -S . -B "$build" "${config[@]}" "$@"
-cmake --build "$build" -j"$(nproc)" --target korvelst korvelsim korvelimg
+cmake -S . -B "$build" "${config[@]}" "$@" >&2
+cmake --build "$build" -j"$(nproc)" --target korvelst korvelsim korvelimg >&2
 out=$build/deb
 rm -f "$out"/*.deb
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >&2
