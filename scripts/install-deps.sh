@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   srecord
   xvfb xauth
+  dpkg-dev desktop-file-utils
   fonts-wqy-zenhei
 )
 

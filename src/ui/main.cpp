@@ -1,9 +1,11 @@
 // korvelst: the gang programmer host with its main window.
 #include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "app/Clock.h"
 #include "app/Startup.h"
@@ -50,6 +52,22 @@ std::string StartFolder() {
   return ec ? std::string(".") : dir.native();
 }
 
+// KORVEL_SCREENSHOT=FILE:DELAY_MS, for the README's picture: that long
+// after the window shows, save what it draws and close as "退出" does. Qt
+// draws the picture itself, so no screen-capture tool is needed.
+struct Screenshot {
+  std::string File;
+  int DelayMs = 0;
+};
+
+std::optional<Screenshot> ParseScreenshot(const std::string& text) {
+  const auto colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size() || text.size() - colon > 7 ||
+      text.find_first_not_of("0123456789", colon + 1) != std::string::npos)
+    return std::nullopt;
+  return Screenshot{text.substr(0, colon), std::stoi(text.substr(colon + 1))};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +91,11 @@ int main(int argc, char** argv) {
   const korvel::CommandLineResult parsed = korvel::ParseCommandLine(ByteArguments(argc, argv));
   if (auto code = korvel::CommandLineExit(parsed, kProgram, std::cout, std::cerr)) return *code;
   const korvel::CommandLine& cmd = parsed.Line;
+  std::optional<Screenshot> screenshot;
+  if (const char* request = std::getenv("KORVEL_SCREENSHOT"); request && !(screenshot = ParseScreenshot(request))) {
+    std::cerr << kProgram << ": KORVEL_SCREENSHOT must be FILE:DELAY_MS, not \"" << request << "\"" << std::endl;
+    return 64;
+  }
 
   std::unique_ptr<korvel::PtyUnitServer> units = StartSimulation(cmd);
 
@@ -123,6 +146,14 @@ int main(int argc, char** argv) {
                    [&exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
 
   window.show();
+  if (screenshot) {
+    QTimer::singleShot(screenshot->DelayMs, &window, [&] {
+      const bool saved = window.grab().save(QString::fromLocal8Bit(screenshot->File), "PNG");
+      if (!saved) std::cerr << kProgram << ": cannot save the screenshot " << screenshot->File << std::endl;
+      exitCode = saved ? 0 : 1;
+      window.ExitClick();
+    });
+  }
   const int code = qapp.exec();
   if (units) units->Stop();
   return code;
