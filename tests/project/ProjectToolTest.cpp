@@ -83,7 +83,7 @@ TEST(ProjectTool, ExitStatusTellsSoundDamagedAndUnusable) {
   EXPECT_EQ(text.Status, 1);
   EXPECT_NE(text.Err.find("Not Valid Brevan Project File!"), std::string::npos);
 
-  for (const std::string args : {"project " + dir / "none.PKV", "project " + dir / "folder",
+  for (const std::string& args : {"project " + dir / "none.PKV", "project " + dir / "folder",
                                   std::string("project")}) {
     const ToolRun r = Tool(dir, args);
     EXPECT_EQ(r.Status, 64) << args;
