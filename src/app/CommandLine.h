@@ -41,6 +41,8 @@ struct CommandLine {
   bool AutoDetect = false;       // --auto-detect: ticks ChkBoxAuto
   std::optional<OfflineSteps> Steps;  // --offline-steps LIST
   std::optional<int> Listen;     // --listen SECONDS (with --run offline)
+  bool Json = false;             // --json: results as JSON lines on standard output
+  bool NoRecord = false;         // --no-record: no rows in the chip record
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.
