@@ -13,6 +13,7 @@ std::optional<int64_t> Number(std::optional<uint32_t> v) {
 }  // namespace
 
 void JsonResults::Search(int channel, const std::string& port, bool found, const std::string& unit) {
+  if (closed_) return;
   JsonLine j;
   j.Add("type", "search").Add("time", Now()).Add("channel", channel + 1).Add("port", port).Add("found", found);
   if (found && !unit.empty()) j.Add("unit", unit);
@@ -21,6 +22,7 @@ void JsonResults::Search(int channel, const std::string& port, bool found, const
 }
 
 void JsonResults::Attempt(const ChipAttempt& a) {
+  if (closed_) return;
   if (a.Channel >= 0 && a.Channel < kChannelCount) sent_[a.Channel] = Sent{};
   JsonLine j;
   j.Add("type", a.Source == AttemptSource::Host ? "end" : "chip")
@@ -42,6 +44,7 @@ void JsonResults::Attempt(const ChipAttempt& a) {
 }
 
 void JsonResults::Tick(const ChannelTable& channels, const RunningOperation& running) {
+  if (closed_) return;
   const int64_t now = clock_.SteadyMs();
   for (int c = 0; c < kChannelCount; ++c) {
     const GaugeState& g = channels[c].Gauge;
@@ -67,13 +70,17 @@ void JsonResults::Tick(const ChannelTable& channels, const RunningOperation& run
 void JsonResults::Summary(const RunSummary& s) {
   std::string failed = "[", list = "[";
   for (const RunSummary::Channel& c : s.Channels) {
-    if (c.Failed) failed += (failed.size() > 1 ? "," : "") + std::to_string(c.Index + 1);
+    if (c.Failed) {
+      if (failed.size() > 1) failed += ',';
+      failed += std::to_string(c.Index + 1);
+    }
     JsonLine item;
     item.Add("channel", c.Index + 1).Add("port", c.Port).Add("result", c.Result).Add("message", c.Message);
-    list += (list.size() > 1 ? "," : "") + item.Text();
+    if (list.size() > 1) list += ',';
+    list += item.Text();
   }
-  failed += "]";
-  list += "]";
+  failed += ']';
+  list += ']';
   JsonLine j;
   j.Add("type", "summary")
       .Add("time", Now())
@@ -86,6 +93,7 @@ void JsonResults::Summary(const RunSummary& s) {
       .AddRaw("channels", list);
   if (!s.Error.empty()) j.Add("error", s.Error);
   sink_(j.Text());
+  closed_ = true;
 }
 
 }  // namespace korvel

@@ -33,6 +33,8 @@ class JsonResults {
   // Every Timer1 tick: the gauges of running channels that moved, each
   // channel no more often than kProgressIntervalMs.
   void Tick(const ChannelTable& channels, const RunningOperation& running);
+  // The last line: what happens after it (a window left open) is not
+  // part of the run.
   void Summary(const RunSummary& summary);
 
  private:
@@ -47,6 +49,7 @@ class JsonResults {
   const Clock& clock_;
   Sink sink_;
   std::array<Sent, kChannelCount> sent_{};
+  bool closed_ = false;
 };
 
 }  // namespace korvel

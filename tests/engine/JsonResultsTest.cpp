@@ -60,6 +60,11 @@ TEST(JsonResults, SummaryNamesTheFailedChannelsButNotAnAllowedMissingOne) {
             R"("message":"Programming Success!"},{"channel":3,"port":"/dev/ttyACM2","result":"Timeout",)"
             R"("message":"操作超时！"},{"channel":4,"port":"/dev/ttyACM3","result":"Missing",)"
             R"("message":"No programmer unit answered on /dev/ttyACM3"}]})");
+  // The summary is the last line, whatever the open window does next.
+  const std::string last = line;
+  json.Attempt(ChipAttempt{});
+  json.Search(0, "/dev/ttyACM0", true, "Korvel200ST8-X10");
+  EXPECT_EQ(line, last);
 }
 
 }  // namespace
