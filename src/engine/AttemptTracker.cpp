@@ -13,8 +13,10 @@ AttemptTracker::~AttemptTracker() {
 }
 
 int AttemptTracker::IndexOf(const ChannelState& ch) const {
-  const auto at = &ch - app_.Channels.data();
-  return at >= 0 && at < kChannelCount ? static_cast<int>(at) : -1;
+  // A copy of a channel record carries the observer too; it is no channel.
+  for (int c = 0; c < kChannelCount; ++c)
+    if (&app_.Channels[c] == &ch) return c;
+  return -1;
 }
 
 AttemptTracker::Open AttemptTracker::Begin(int channel, std::string operation, AttemptJob job) const {
@@ -54,6 +56,9 @@ void AttemptTracker::NoteSerial(int channel, std::optional<uint32_t> serial) {
 void AttemptTracker::UnitFrame(int channel, const AutoProgressFrame& frame) {
   if (channel < 0 || channel >= kChannelCount) return;
   Open& o = unit_[channel];
+  // A chip's first frame starts its attempt afresh: one taken out before
+  // its end leaves nothing open for the next.
+  if (frame.Phase == kPhaseChipStart) o = Open{};
   const bool startSeen = o.Active;
   if (!o.Active) {
     o = Begin(channel, offline_[channel] ? kOperationOffline : kOperationAutoDetect,

@@ -10,7 +10,9 @@
 namespace korvel {
 
 inline constexpr uint8_t kProgressMarker = 0xFD;
-// The phase of the frame that ends a chip, and its result for success.
+// The phases of the frames that start and end a chip, and the result of
+// the end for success.
+inline constexpr uint8_t kPhaseChipStart = 0x10;
 inline constexpr uint8_t kPhaseChipDone = 0xF0;
 inline constexpr uint8_t kUnitChipSuccess = 6;
 

@@ -1,6 +1,7 @@
 #pragma once
 // A strict reader of the JSON lines korvelst writes, for tests: each line
 // must be exactly one object, valid JSON in valid UTF-8, or it is refused.
+#include <cctype>
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -126,6 +126,16 @@ TEST_F(AttemptTrackerTest, ChipsAUnitReportsAreAttemptsOfTheJobItWasGiven) {
   EXPECT_EQ(Seen[2].Code, 0x1E);
   EXPECT_FALSE(Seen[2].DurationMs);
 
+  // A chip taken out half way: the next chip is timed from its own start.
+  Frame(4, 0x10);
+  clock.AdvanceMs(5000);
+  Frame(4, 0x10);
+  clock.AdvanceMs(800);
+  Frame(4, kPhaseChipDone, kUnitChipSuccess);
+  ASSERT_EQ(Seen.size(), 4u);
+  EXPECT_EQ(Seen[3].DurationMs, 800);
+  Seen.pop_back();
+
   // A unit this host never gave a job: nothing is claimed about it.
   Frame(6, kPhaseChipDone, kUnitChipSuccess);
   ASSERT_EQ(Seen.size(), 4u);
