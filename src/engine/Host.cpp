@@ -1,5 +1,7 @@
 #include "engine/Host.h"
 
+#include <filesystem>
+
 #include "app/ChannelOps.h"
 #include "engine/AutoProgress.h"
 #include "engine/ChannelErrors.h"
@@ -126,7 +128,9 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
 AttemptJob Host::JobForAttempt() const {
   AttemptJob j;
   j.Chip = job_.ChipName;
-  j.ImageFile = job_.ProductName;
+  // A project made from loaded files names no source: the project is then
+  // what the chips were programmed from.
+  j.ImageFile = job_.ProductName.empty() ? projectFile_ : job_.ProductName;
   if (App.Flags.ImageLoaded) j.FlashCrc = job_.Checks.FlashCrc;
   return j;
 }
@@ -253,6 +257,7 @@ ProjectFileRead Host::OpenProjectFromMenu() {
 ProjectFileRead Host::OpenProjectFile(const std::string& path) {
   if (AnyChannelBusy()) return RefusedWhileBusy(App.Log);
   ProjectFileRead r = OpenProject(*images_, ChipContext(), ProjectSourceName, path);
+  if (r.Result == kProjectOk) projectFile_ = std::filesystem::path(path).filename().string();
   RefreshJob();
   return r;
 }

@@ -184,6 +184,8 @@ class Host {
   std::unique_ptr<JsonResults> json_;
   std::unique_ptr<ChipRecord> record_;
   bool noRecord_ = false;
+  // The file name of the last project opened by name.
+  std::string projectFile_;
   OptionBuffer defaultTable_{};
   bool resultWritten_ = false;
   bool searchStarted_ = false;
