@@ -5,6 +5,7 @@
 namespace korvel {
 
 void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
+  const bool fresh = !ch.Busy || ch.Outcome.Result != ChannelResult::Running;
   ch.Busy = true;
   ch.SubPhase = 0;
   ch.BlockIndex = 0;
@@ -21,6 +22,7 @@ void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
   ch.Gauge.Progress = 2;
   ch.Gauge.Color = kGaugeBlue;
   ch.Outcome = {ChannelResult::Running, 0, {}};
+  if (fresh && ch.Observer) ch.Observer->OperationStarted(ch);
 }
 
 void FinishChannel(ChannelState& ch, ChannelOutcome outcome) {
@@ -31,6 +33,7 @@ void FinishChannel(ChannelState& ch, ChannelOutcome outcome) {
   ch.Gauge.Color = failed ? kGaugeRed : kGaugeBlue;
   ch.Gauge.Progress = ch.Gauge.Max;
   ch.Outcome = std::move(outcome);
+  if (ch.Observer) ch.Observer->OperationEnded(ch);
 }
 
 void FinishChannel(ChannelState& ch, bool failed) {

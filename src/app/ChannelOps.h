@@ -6,6 +6,15 @@
 
 namespace korvel {
 
+// Hears of every operation of a channel: the first StartChannelStep of an
+// operation (a chain's later steps are the same operation) and the
+// FinishChannel that ends it, with the outcome already recorded.
+struct ChannelObserver {
+  virtual ~ChannelObserver() = default;
+  virtual void OperationStarted(ChannelState& ch) = 0;
+  virtual void OperationEnded(ChannelState& ch) = 0;
+};
+
 // Arms a channel for a step: busy, watchdog and gauge. ticks 0 means a
 // block transfer measured by blocks, watched with the default 500 ticks.
 void StartChannelStep(ChannelState& ch, int ticks, int blocks);

@@ -6,6 +6,7 @@
 namespace korvel {
 
 class Link;
+struct ChannelObserver;
 
 // Gauge colours as the programmer's tools write them (0x00BBGGRR).
 inline constexpr uint32_t kGaugeBlue = 0xFF0000;
@@ -54,6 +55,10 @@ struct ChannelState {
   Link* Port = nullptr;
   GaugeState Gauge;
   ChannelOutcome Outcome;
+  // The name the unit gave when it last identified itself.
+  std::string UnitName;
+  // Told when an operation starts and ends (ChannelOps.h); may be null.
+  ChannelObserver* Observer = nullptr;
 };
 
 using ChannelTable = std::array<ChannelState, kChannelCount>;

@@ -1,5 +1,7 @@
 #include "app/Clock.h"
 
+#include <chrono>
+
 namespace korvel {
 
 namespace {
@@ -18,6 +20,11 @@ std::tm SystemClock::Now() const {
   std::tm t{};
   localtime_r(&now, &t);
   return t;
+}
+
+int64_t SystemClock::SteadyMs() const {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 std::tm MakeTime(int year, int month, int day, int hour, int minute, int second) {

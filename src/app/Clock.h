@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -8,6 +9,9 @@ namespace korvel {
 struct Clock {
   virtual ~Clock() = default;
   virtual std::tm Now() const = 0;
+  // A steady count of milliseconds for durations and rate limits: only the
+  // difference of two readings means anything.
+  virtual int64_t SteadyMs() const = 0;
 
   // The long time format of the log lines: "07:14:11".
   std::string TimeText() const;
@@ -18,6 +22,7 @@ struct Clock {
 class SystemClock : public Clock {
  public:
   std::tm Now() const override;
+  int64_t SteadyMs() const override;
 };
 
 class FixedClock : public Clock {
@@ -25,9 +30,12 @@ class FixedClock : public Clock {
   explicit FixedClock(std::tm t) : t_(t) {}
   void Set(std::tm t) { t_ = t; }
   std::tm Now() const override { return t_; }
+  int64_t SteadyMs() const override { return ms_; }
+  void AdvanceMs(int64_t ms) { ms_ += ms; }
 
  private:
   std::tm t_;
+  int64_t ms_ = 0;
 };
 
 // Builds a std::tm from calendar fields (month 1..12).

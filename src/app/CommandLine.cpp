@@ -47,6 +47,7 @@ std::optional<std::string> UnusableCombination(const CommandLine& c) {
       {c.AutoDetect, run || save, "--auto-detect needs --run or --save-project"},
       {c.Steps.has_value(), run || save, "--offline-steps needs --run or --save-project"},
       {c.Listen.has_value(), c.Run == "offline", "--listen needs --run offline"},
+      {c.Json, run || project, "--json needs --run or a project file"},
   };
   for (const Need& n : needs)
     if (n.Given && !n.Allowed) return std::string(n.Text);
@@ -84,6 +85,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     else if (name == "--auto-detect") c.AutoDetect = true;
     else if (name == "--list-ports") c.ListPorts = true;
     else if (name == "--write-config") c.WriteConfig = true;
+    else if (name == "--json") c.Json = true;
+    else if (name == "--no-record") c.NoRecord = true;
     else if (name == "--offline-steps") {
       auto v = take();
       if (!v) return r;
@@ -211,6 +214,7 @@ std::string UsageText(const std::string& program) {
          "\n"
          "Options:\n"
          "  --echo-log         print every information-log line on standard output\n"
+         "                     (on standard error with --json)\n"
          "  --simulate N       attach N simulated programmer units (1..10)\n"
          "  --sim-fault FAULT   give simulated units faults, e.g. 3:silent or *:wire\n"
          "                     (korvelsim --help lists every item)\n"
@@ -261,6 +265,12 @@ std::string UsageText(const std::string& program) {
          "  --write-config     write ConfigTqz.ini with the by-path names of the\n"
          "                     ports that open now, in channel order, keeping the\n"
          "                     old file as ConfigTqz.ini.bak; 64 when none is found\n"
+         "  --json             with --run or a project file: the results as JSON,\n"
+         "                     one object per line, on standard output instead of\n"
+         "                     the summary (search, progress, end, chip, summary;\n"
+         "                     see the README)\n"
+         "  --no-record        write no rows to the chip record\n"
+         "                     (VatSTxLogS/chips-YYYY-MM-DD.csv)\n"
          "  --help             print this text\n"
          "\n"
          "Exit status of a --run or a project download with --exit: 0 when every\n"

@@ -44,6 +44,8 @@ struct CommandLine {
   // Port commands: each ends the program before any window or unit.
   bool ListPorts = false;        // --list-ports: the USB serial ports and their channels
   bool WriteConfig = false;      // --write-config: ConfigTqz.ini from the ports found now
+  bool Json = false;             // --json: results as JSON lines on standard output
+  bool NoRecord = false;         // --no-record: no rows in the chip record
 
   bool HasProject() const { return !ProjectFile.empty(); }
   // Runs that need nobody at a screen: they must start without a display.

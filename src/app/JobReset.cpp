@@ -17,9 +17,11 @@ void ResetJobState(JobFlags& flags, JobSettings& settings, ChannelTable& channel
   for (auto& ch : channels) {
     Link* port = ch.Port;
     GaugeState gauge = ch.Gauge;
+    ChannelObserver* observer = ch.Observer;
     ch = ChannelState{};
     ch.Port = port;
     ch.Gauge = gauge;
+    ch.Observer = observer;
   }
 }
 

@@ -14,15 +14,15 @@ void SetGauge(GaugeState& g, int progress, int max) {
   g.Progress = progress;
 }
 
-std::string ResultText(int channel, uint8_t result) {
-  if (result == 6) return channel == 0 ? "Successed !" : "Successed!";
+}  // namespace
+
+std::string AutoProgressResultText(int channel, uint8_t result) {
+  if (result == kUnitChipSuccess) return channel == 0 ? "Successed !" : "Successed!";
   if (result == 0x1E) return "Error：芯片未设定读保护！";
   char buf[32];
   std::snprintf(buf, sizeof buf, "Failed : Error=0x%.2x!", result);
   return buf;
 }
-
-}  // namespace
 
 std::optional<AutoProgressFrame> DecodeAutoProgressFrame(std::span<const uint8_t> packet) {
   if (packet.size() < 8) return std::nullopt;
@@ -66,7 +66,7 @@ void ShowAutoProgress(AppState& app, int channel, const AutoProgressFrame& f,
     case 0xF0: {
       const bool ok = f.Result == 6;
       g.Progress = g.Max;
-      line("Progrmming Completed : " + ResultText(channel, f.Result));
+      line("Progrmming Completed : " + AutoProgressResultText(channel, f.Result));
       g.Color = ok ? kGaugeBlue : kGaugeRed;
       CountProgrammerResult(app, channel, ok, save);
       g.Progress = g.Max;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "app/AppState.h"
 #include "engine/ProductionCounters.h"
@@ -9,6 +10,11 @@
 namespace korvel {
 
 inline constexpr uint8_t kProgressMarker = 0xFD;
+// The phases of the frames that start and end a chip, and the result of
+// the end for success.
+inline constexpr uint8_t kPhaseChipStart = 0x10;
+inline constexpr uint8_t kPhaseChipDone = 0xF0;
+inline constexpr uint8_t kUnitChipSuccess = 6;
 
 // The 8-byte report a programmer sends on its own while it programs a chip
 // by itself.
@@ -27,6 +33,9 @@ inline bool IsAutoProgress(std::span<const uint8_t> packet) {
 // The frame in the first 8 bytes of packet; nullopt when they are fewer or
 // their sum is not 0 modulo 256.
 std::optional<AutoProgressFrame> DecodeAutoProgressFrame(std::span<const uint8_t> packet);
+
+// What follows "Progrmming Completed : " in the line of a finished chip.
+std::string AutoProgressResultText(int channel, uint8_t result);
 
 // Shows a progress frame on the channel: its line, its gauge and, for a
 // finished chip, the counts. Nothing else of the channel changes.

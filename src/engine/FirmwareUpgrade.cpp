@@ -67,8 +67,9 @@ void FirmwareUpgrade::StartChannel(int c) {
   ch.UpgradePending = true;
   ch.Connected = true;
   const int total = firmware_->BlockTotal();
-  StartChannelStep(ch, 0, total);
+  // The step first: whoever hears of the start asks what it is.
   ch.Step = kStepFirmware;
+  StartChannelStep(ch, 0, total);
   ch.TimeoutTicks = kUpgradeWatchdog;
   ChannelInfo(app_.Log, c, "开始升级编程器" + std::to_string(c + 1) + "固件......");
   app_.Controls.Changed();

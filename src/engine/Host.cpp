@@ -1,10 +1,13 @@
 #include "engine/Host.h"
 
+#include <filesystem>
+
 #include "app/ChannelOps.h"
 #include "engine/AutoProgress.h"
 #include "engine/ChannelErrors.h"
 #include "engine/ChipByName.h"
 #include "engine/OfflineProgramming.h"
+#include "engine/PortUsbPath.h"
 #include "optionbytes/OptionChecksums.h"
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"
@@ -20,7 +23,7 @@
 namespace korvel {
 
 Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
-    : App(clock), prompts_(prompts) {
+    : App(clock), clock_(clock), prompts_(prompts) {
   channels_ = std::make_unique<ChannelHost>(App, std::move(options.Links), options.Enumerator);
   explicitPorts_ = options.ExplicitPorts.has_value();
   if (options.ExplicitPorts) channels_->UseExplicitPorts(*options.ExplicitPorts);
@@ -44,7 +47,11 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     UpdateDataChecksums(*images_);
     if (Window.Views.DataViewChanged) Window.Views.DataViewChanged();
   };
-  steps.AdvanceSerial = [this](int ch) { return serials_->AdvanceSerial(ch); };
+  steps.AdvanceSerial = [this](int ch) {
+    const auto serial = serials_->AdvanceSerial(ch);
+    attempts_->NoteSerial(ch, serial);
+    return serial;
+  };
   steps.OtpChecksum = [](std::span<const uint8_t> otp) {
     return otp.empty() ? uint16_t{0} : SumValue(otp, 0, static_cast<uint32_t>(otp.size() - 1));
   };
@@ -91,9 +98,12 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     return true;
   };
   h.OnProgress = [this](int ch, std::span<const uint8_t> packet) {
-    HandleAutoProgress(App, ch, packet, [this] {
+    const auto frame = DecodeAutoProgressFrame(packet);
+    if (!frame) return;
+    ShowAutoProgress(App, ch, *frame, [this] {
       if (logFiles_) logFiles_->PeriodicSave();
     });
+    attempts_->UnitFrame(ch, *frame);
   };
   h.OnFault = [this](int ch, uint8_t code, bool running) {
     if (running)
@@ -101,6 +111,28 @@ Host::Host(const Clock& clock, OperatorPrompts& prompts, HostOptions options)
     else
       ChannelInfo(App.Log, ch, ChannelErrorText(code));
   };
+
+  AttemptTracker::Context context;
+  context.PortName = [this](int ch) { return channels_->PortName(ch); };
+  context.UsbPath = [](const std::string& port) { return UsbPathOfPort(port); };
+  context.Job = [this] { return JobForAttempt(); };
+  attempts_ = std::make_unique<AttemptTracker>(App, clock, std::move(context));
+  attempts_->Listen([this](const ChipAttempt& a) {
+    if (json_) json_->Attempt(a);
+  });
+  attempts_->Listen([this](const ChipAttempt& a) {
+    if (record_) record_->Write(a);
+  });
+}
+
+AttemptJob Host::JobForAttempt() const {
+  AttemptJob j;
+  j.Chip = job_.ChipName;
+  // A project made from loaded files names no source: the project is then
+  // what the chips were programmed from.
+  j.ImageFile = job_.ProductName.empty() ? projectFile_ : job_.ProductName;
+  if (App.Flags.ImageLoaded) j.FlashCrc = job_.Checks.FlashCrc;
+  return j;
 }
 
 Host::~Host() = default;
@@ -135,7 +167,10 @@ void Host::FormShow(const CommandLine& cmd, const std::string& currentDir, Start
   steps.LoadLogConfig = [this] {
     LoadLogConfig(LogConfig, LogConfigPath(App.Flags.AppDir));
     logFiles_ = std::make_unique<LogFiles>(App.Flags.AppDir, App.Log, prompts_, LogConfig);
+    record_ = std::make_unique<ChipRecord>(App.Flags.AppDir, StationName(), App.Log, prompts_,
+                                           [this] { return !noRecord_ && LogConfig.RecordEnabled(); });
   };
+  noRecord_ = cmd.NoRecord;
   steps.SetOptionByteDefaults = [this] { ResetOptionBuffer(Options, Chip, App.Flags.Stm32Family); };
   steps.ReadConnectionSettings = [this] { channels_->ReadConnectionSettings(); };
   steps.LoadFirmware = [this](const std::string& path) { firmware_->Load(path); };
@@ -147,6 +182,8 @@ void Host::OnTimer1Tick() {
   channels_->OnTimer1Tick();
   serials_->Settle();
   firmware_->OnTimer1Tick();
+  if (json_) json_->Tick(App.Channels, [this](int ch) { return attempts_->Running(ch); });
+  if (record_) record_->ReportPending();
   // The run's summary comes before an "OFF" close that the same downloads
   // allow, so that it is printed and logged before the shutdown log.
   if (unattended_) unattended_->OnTick();
@@ -183,7 +220,9 @@ std::vector<int> Host::StartOffLineProgram() {
                        return !error;
                      }};
   start.SettleMs = OfflineSettleMs;
-  return start.Run();
+  const std::vector<int> started = start.Run();
+  attempts_->OfflineStarted(started);
+  return started;
 }
 
 ProjectSaveResult Host::SaveProjectFromMenu() {
@@ -218,6 +257,7 @@ ProjectFileRead Host::OpenProjectFromMenu() {
 ProjectFileRead Host::OpenProjectFile(const std::string& path) {
   if (AnyChannelBusy()) return RefusedWhileBusy(App.Log);
   ProjectFileRead r = OpenProject(*images_, ChipContext(), ProjectSourceName, path);
+  if (r.Result == kProjectOk) projectFile_ = std::filesystem::path(path).filename().string();
   RefreshJob();
   return r;
 }

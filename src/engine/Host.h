@@ -9,7 +9,10 @@
 #include "app/CommandLine.h"
 #include "app/OperatorPrompts.h"
 #include "app/Startup.h"
+#include "engine/AttemptTracker.h"
+#include "engine/ChipRecord.h"
 #include "engine/FirmwareUpgrade.h"
+#include "engine/JsonResults.h"
 #include "engine/HostRequests.h"
 #include "engine/JobView.h"
 #include "engine/OperationDispatch.h"
@@ -141,6 +144,10 @@ class Host {
   // With --exit it quits with 0, or 64 with the reason on Error.
   bool StartProjectSave(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out = {});
   UnattendedRun* Unattended() { return unattended_.get(); }
+  // Every channel operation as it ends, and the chips units report.
+  AttemptTracker& Attempts() { return *attempts_; }
+  // The chip record; null until the log configuration was loaded.
+  ChipRecord* Record() { return record_.get(); }
 
   // The job as the requests see it, taken from the buffers and settings.
   void RefreshJob();
@@ -157,7 +164,11 @@ class Host {
   std::optional<std::string> SelectCommandLineChip(const std::string& name, const SerialOptions& serial);
   // What every command-line run does through the host.
   UnattendedRun::Actions RunActions(std::function<void(int)> quit, CommandLineOutput out);
+  // --json: the results go to the summary output as JSON lines.
+  void StartJson(const CommandLine& cmd, const CommandLineOutput& out);
+  AttemptJob JobForAttempt() const;
 
+  const Clock& clock_;
   OperatorPrompts& prompts_;
   JobView job_;
   StdRandomSource random_;
@@ -170,11 +181,18 @@ class Host {
   std::unique_ptr<FirmwareUpgrade> firmware_;
   std::unique_ptr<LogFiles> logFiles_;
   std::unique_ptr<UnattendedRun> unattended_;
+  std::unique_ptr<JsonResults> json_;
+  std::unique_ptr<ChipRecord> record_;
+  bool noRecord_ = false;
+  // The file name of the last project opened by name.
+  std::string projectFile_;
   OptionBuffer defaultTable_{};
   bool resultWritten_ = false;
   bool searchStarted_ = false;
   bool explicitPorts_ = false;  // --simulate gave the ports
   bool allowMissing_ = false;
+  // Last, so that it is gone before what its listeners write to.
+  std::unique_ptr<AttemptTracker> attempts_;
 };
 
 }  // namespace korvel

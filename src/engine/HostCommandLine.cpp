@@ -14,6 +14,7 @@ namespace korvel {
 namespace fs = std::filesystem;
 
 bool Host::StartCommandLine(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {
+  StartJson(cmd, out);
   if (!cmd.SaveProject.empty()) return StartProjectSave(cmd, std::move(quit), std::move(out));
   if (cmd.HasProject()) return StartProjectDownload(cmd, std::move(quit), std::move(out));
   return StartUnattended(cmd, std::move(quit), std::move(out));
@@ -39,6 +40,7 @@ bool Host::StartProjectDownload(const CommandLine& cmd, std::function<void(int)>
   if (problem) {
     if (mustEnd) {
       if (out.Error) out.Error(*problem);
+      if (json_) json_->Summary(RunSummary{"download", {}, 0, 0, false, UnattendedRun::kUsageError, *problem});
       if (quit) quit(UnattendedRun::kUsageError);
     }
     return true;
@@ -116,8 +118,25 @@ UnattendedRun::Actions Host::RunActions(std::function<void(int)> quit, CommandLi
   a.PortName = [this](int ch) { return channels_->PortName(ch); };
   a.Quit = std::move(quit);
   a.Error = std::move(out.Error);
-  a.Summary = std::move(out.Summary);
+  if (!json_) {
+    a.Summary = std::move(out.Summary);
+    return a;
+  }
+  a.Summarised = [this](const RunSummary& s) { json_->Summary(s); };
+  a.SearchSettled = [this](int listed) {
+    for (int ch = 0; ch < listed; ++ch) {
+      const ChannelState& c = App.Channels[ch];
+      json_->Search(ch, channels_->PortName(ch), c.Connected, c.UnitName);
+    }
+  };
   return a;
+}
+
+void Host::StartJson(const CommandLine& cmd, const CommandLineOutput& out) {
+  // Only a run has results to give; the command line refuses --json
+  // elsewhere.
+  if (!cmd.Json || json_ || !out.Summary) return;
+  json_ = std::make_unique<JsonResults>(clock_, out.Summary);
 }
 
 bool Host::StartUnattended(const CommandLine& cmd, std::function<void(int)> quit, CommandLineOutput out) {

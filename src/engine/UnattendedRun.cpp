@@ -2,24 +2,14 @@
 
 #include <algorithm>
 
+#include "engine/ChipAttempt.h"
+
 namespace korvel {
 
 namespace {
 // The search counts as settled this long after the wake-up frames even when
 // some listed unit never answered (Timer1 ticks of 10 ms).
 constexpr int kSettleTicks = 300;
-
-const char* ResultName(ChannelResult r) {
-  switch (r) {
-    case ChannelResult::Success: return "Success";
-    case ChannelResult::Timeout: return "Timeout";
-    case ChannelResult::Failure: return "Failure";
-    // Started but never told how it ended: not a success.
-    case ChannelResult::None:
-    case ChannelResult::Running: break;
-  }
-  return "Failure";
-}
 
 }  // namespace
 
@@ -111,7 +101,8 @@ void UnattendedRun::Start() {
   logStart_ = app_.Log.Lines().size();
   okAtStart_ = app_.Flags.TotalOk;
   ngAtStart_ = app_.Flags.TotalNg;
-  const int listed = std::min(actions_.ListedPorts ? actions_.ListedPorts() : 0, kChannelCount);
+  const int listed = Listed();
+  if (actions_.SearchSettled) actions_.SearchSettled(listed);
   missing_.clear();
   for (int ch = 0; ch < listed; ++ch) {
     if (app_.Channels[ch].Connected) continue;
@@ -133,9 +124,12 @@ void UnattendedRun::Start() {
 }
 
 void UnattendedRun::Summarise() {
+  if (actions_.UnitsSearchedAgain && actions_.SearchSettled) actions_.SearchSettled(Listed());
   std::vector<int> channels = started_;
   channels.insert(channels.end(), missing_.begin(), missing_.end());
   std::sort(channels.begin(), channels.end());
+  RunSummary summary;
+  summary.Operation = op_;
   int ok = 0, ng = 0;
   for (int ch : channels) {
     const bool missing = std::find(missing_.begin(), missing_.end(), ch) != missing_.end();
@@ -143,7 +137,7 @@ void UnattendedRun::Summarise() {
     // A unit restarted by the run that never identified itself again is
     // lost to the line, whatever its last reply said.
     const bool gone = !missing && actions_.UnitsSearchedAgain && !app_.Channels[ch].Connected;
-    std::string result = missing || gone ? "Missing" : ResultName(o.Result);
+    std::string result = missing || gone ? "Missing" : ResultWord(o.Result);
     std::string message = LastMessage(ch);
     if (message.empty()) message = o.Text;
     // A unit that took the job but was never told to start programs nothing.
@@ -152,8 +146,11 @@ void UnattendedRun::Summarise() {
       result = "Failure";
       message = "Not started off-line: " + Port(ch) + " did not open";
     }
-    if (missing) ng += allowMissing_ ? 0 : 1;
-    else ++(result == "Success" ? ok : ng);
+    const bool failed = missing ? !allowMissing_ : result != "Success";
+    // An allowed missing unit is named but counted neither way.
+    if (failed) ++ng;
+    else if (!missing) ++ok;
+    summary.Channels.push_back({ch, Port(ch), result, message, failed});
     if (actions_.Summary)
       actions_.Summary("Channel " + std::to_string(ch + 1) + "\t" + Port(ch) + "\t" + result + "\t" + message);
   }
@@ -161,8 +158,10 @@ void UnattendedRun::Summarise() {
   if (ng == 0) app_.Log.HostLine("Unattended " + op_ + ": all " + count + " channels succeeded");
   else app_.Log.HostLine("Unattended " + op_ + ": " + std::to_string(ng) + " of " + count + " channels failed");
   if (!listen_) {
-    if (actions_.Summary) actions_.Summary("OK=" + std::to_string(ok) + ", NG=" + std::to_string(ng) + ".");
-    return Finish(ng, exit_);
+    summary.Ok = ok;
+    summary.Ng = ng;
+    summary.ExitCode = ng;
+    return Close(summary, exit_);
   }
   // Listening, the totals are the chips the units reported since the run
   // began, and so is the status, with the channels that never got going.
@@ -170,10 +169,19 @@ void UnattendedRun::Summarise() {
   const uint32_t chipsNg = app_.Flags.TotalNg - ngAtStart_;
   app_.Log.HostLine("Unattended offline: the units reported " + std::to_string(chipsOk) + " good and " +
                     std::to_string(chipsNg) + " failed chips");
-  if (actions_.Summary)
-    actions_.Summary("OK=" + std::to_string(chipsOk) + ", NG=" + std::to_string(chipsNg) + ".");
   const uint64_t failed = uint64_t{chipsNg} + static_cast<uint64_t>(ng);
-  Finish(static_cast<int>(std::min<uint64_t>(failed, kMaxCountedStatus)), true);
+  summary.Ok = static_cast<int>(chipsOk);
+  summary.Ng = static_cast<int>(chipsNg);
+  summary.CountsChips = true;
+  summary.ExitCode = static_cast<int>(std::min<uint64_t>(failed, kMaxCountedStatus));
+  Close(summary, true);
+}
+
+void UnattendedRun::Close(const RunSummary& summary, bool quit) {
+  if (actions_.Summary)
+    actions_.Summary("OK=" + std::to_string(summary.Ok) + ", NG=" + std::to_string(summary.Ng) + ".");
+  if (actions_.Summarised) actions_.Summarised(summary);
+  Finish(summary.ExitCode, quit);
 }
 
 bool UnattendedRun::UnitsBack() {
@@ -185,6 +193,10 @@ bool UnattendedRun::UnitsBack() {
   for (int ch : started_)
     if (app_.Channels[ch].Outcome.Result == ChannelResult::Success && !app_.Channels[ch].Connected) return false;
   return true;
+}
+
+int UnattendedRun::Listed() const {
+  return std::min(actions_.ListedPorts ? actions_.ListedPorts() : 0, kChannelCount);
 }
 
 std::string UnattendedRun::Port(int channel) const {
@@ -206,6 +218,13 @@ std::string UnattendedRun::LastMessage(int channel) const {
 void UnattendedRun::Refuse(const std::string& reason) {
   app_.Log.HostLine(reason);
   if (actions_.Error) actions_.Error(reason);
+  if (actions_.Summarised) {
+    RunSummary summary;
+    summary.Operation = op_;
+    summary.ExitCode = kUsageError;
+    summary.Error = reason;
+    actions_.Summarised(summary);
+  }
   Finish(kUsageError, exit_ || quitOnRefusal_);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/AppState.h"
 #include "app/CommandLine.h"
+#include "engine/RunSummary.h"
 
 namespace korvel {
 
@@ -37,6 +38,12 @@ class UnattendedRun {
     std::function<void(const std::string& reason)> Error;
     // The lines of the closing summary, for standard output.
     std::function<void(const std::string& line)> Summary;
+    // The same summary as data, also for a run refused with 64; may be
+    // empty.
+    std::function<void(const RunSummary& summary)> Summarised;
+    // The device search settled (and, after an upgrade, the search that
+    // found the units again): the first listed channels had a unit listed.
+    std::function<void(int listed)> SearchSettled;
     // For a run after which the units restart (a firmware upgrade): true
     // once the device search that follows it has run. Left empty, the run
     // ends when its channels have finished.
@@ -85,6 +92,8 @@ class UnattendedRun {
   void Start();
   void StartOffline();
   void Summarise();
+  // The closing totals line and the summary as data, then the end.
+  void Close(const RunSummary& summary, bool quit);
   // After a run that restarts the units: whether each unit that succeeded
   // has identified itself again, or the search has had its time.
   bool UnitsBack();
@@ -92,6 +101,7 @@ class UnattendedRun {
   void Refuse(const std::string& reason);
   void Finish(int code, bool quit);
   std::string Port(int channel) const;
+  int Listed() const;
   // The text of the channel's last log line since the run started.
   std::string LastMessage(int channel) const;
 

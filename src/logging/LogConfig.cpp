@@ -16,6 +16,8 @@ LogConfigForm::LogConfigForm() {
   RadioGrpMod.Caption = "客户Log文件配置";
   RadioGrpMod.Items = {"生成新的文件", "覆盖原文件", "追加到原文件尾部"};
   RadioGrpMod.Enabled = false;
+  CheckBoxRecord.Caption = "Chip record (VatSTxLogS/chips-YYYY-MM-DD.csv)";
+  CheckBoxRecord.Checked = true;
 }
 
 void LogConfigForm::SetLogEnabled(bool on) {
@@ -74,6 +76,8 @@ bool LoadLogConfig(LogConfigForm& form, const std::string& path) {
     else if (l == "CusDef0") form.SelectMode(kLogModeNew);
     else if (l == "CusDef1") form.SelectMode(kLogModeOverwrite);
     else if (l == "CusDef2") form.SelectMode(kLogModeAppend);
+    else if (l == "EnRecord") form.CheckBoxRecord.Checked = true;
+    else if (l == "DnRecord") form.CheckBoxRecord.Checked = false;
     else if (l.starts_with("SpcFile=")) form.EditLogName.Text = l.substr(8);
   }
   return true;
@@ -88,6 +92,7 @@ std::optional<std::string> SaveLogConfig(const LogConfigForm& form, const std::s
   } else {
     lines.push_back("System");
   }
+  if (!form.RecordEnabled()) lines.push_back("DnRecord");
   lines.push_back("[EndCfg]");
   return ReplaceTextFile(path, lines);
 }

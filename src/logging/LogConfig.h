@@ -25,11 +25,14 @@ struct LogConfigForm {
   EditState EditLogName;
   ActionState SpeedButtonOP;
   RadioGroupState RadioGrpMod;
+  // The chip record (a row per chip attempt), independent of the log file.
+  CheckBoxState CheckBoxRecord;
   // The control that has the keyboard focus after the last action ("" for
   // none in particular).
   std::string Focus;
 
   bool LogEnabled() const { return CheckBoxLog.Checked; }
+  bool RecordEnabled() const { return CheckBoxRecord.Checked; }
   bool CustomerFile() const { return RadioGrpCreat.ItemIndex == kLogCreateCustomer; }
 
   // The operator (or a loaded configuration) ticks or unticks CheckBoxLog.
@@ -56,7 +59,9 @@ std::string LogConfigPath(const std::string& appDir);
 // nothing. Returns whether the file was read.
 bool LoadLogConfig(LogConfigForm& form, const std::string& path);
 
-// Rewrites the configuration from the form (CR LF line ends); returns the
+// Rewrites the configuration from the form (CR LF line ends); the chip
+// record adds a line "DnRecord" only when it is off, so that the file of
+// the default settings is the one older programs wrote. Returns the
 // reason when it could not be written. The old file stays intact then.
 std::optional<std::string> SaveLogConfig(const LogConfigForm& form, const std::string& path);
 

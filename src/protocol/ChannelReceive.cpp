@@ -116,6 +116,7 @@ void ChannelHost::Identify(int c, size_t frameLength) {
   ++app_.Flags.DevicesFound;
   ch.UpgradePending = false;
   ch.Connected = true;
+  ch.UnitName = name;
   app_.Flags.Supports18V = true;
   ch.Step = kStepIdle;
   ch.TimeoutTicks = 500;

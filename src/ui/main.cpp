@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
   options.Links = [&dispatcher](int) { return std::make_unique<korvel::TComm>(dispatcher); };
   if (units) options.ExplicitPorts = units->SlavePaths();
   korvel::Host host(clock, prompts, std::move(options));
-  if (cmd.EchoLog) korvel::EchoLog(host.App.Log, std::cout);
+  // With --json, standard output carries nothing but the JSON lines.
+  if (cmd.EchoLog) korvel::EchoLog(host.App.Log, cmd.Json ? std::cerr : std::cout);
 
   korvel::ui::TKorvel200STxPrg window(host.App);
   prompts.SetParent(&window);

@@ -65,6 +65,11 @@ TEST(CommandLine, OptionsNeedTheJobTheyShape) {
       {{"--save-project="}, "--save-project needs a file name"},
       {{"--allow-missing", "--allow-missing", "--run", "blank", "--exit"}, nullptr},
       {{"job.PKV", "off", "--exit", "--allow-missing"}, nullptr},
+      {{"--json"}, "--json needs --run or a project file"},
+      {{"--json", "--chip", "X", "--load", "a.hex", "--save-project", "o.PKV"}, "--json needs --run or a project file"},
+      {{"--json", "--run", "upgrade", "--exit", "--no-record"}, nullptr},
+      {{"job.PKV", "OFF", "--json"}, nullptr},
+      {{"--no-record"}, nullptr},
       {{"--chip", "STM8S003F3", "--load", "a.hex", "--save-project", "out.PKV", "--exit"}, nullptr},
   };
   for (const Case& c : cases) {
@@ -74,6 +79,9 @@ TEST(CommandLine, OptionsNeedTheJobTheyShape) {
     else
       EXPECT_FALSE(r.Error) << *r.Error;
   }
+  const auto json = ParseCommandLine({"--run", "offline", "--listen", "5", "--json", "--no-record"});
+  EXPECT_TRUE(json.Line.Json);
+  EXPECT_TRUE(json.Line.NoRecord);
   const auto save = ParseCommandLine({"--chip", "STM8S003F3", "--load", "a.hex", "--save-project", "out.PKV"});
   EXPECT_EQ(save.Line.SaveProject, "out.PKV");
   EXPECT_TRUE(save.Line.Unattended());

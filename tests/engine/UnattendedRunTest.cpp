@@ -152,13 +152,21 @@ TEST_F(UnattendedRunTest, UsageErrorsGiveTheirReason) {
       {"chip", "NoSuchChip", {"a.hex"}, "Unknown chip \"NoSuchChip\""},
       {"file", "STM32F103xB", {"a.hex", "bad.hex"}, "bad.hex line 3: record truncated"},
   };
+  std::vector<RunSummary> summaries;
+  actions.Summarised = [&](const RunSummary& s) { summaries.push_back(s); };
   for (const Case& c : cases) {
     Errors.clear();
     QuitCode.reset();
+    summaries.clear();
     auto run = Make(c.Chip, c.Files);
     EXPECT_FALSE(run.Prepare()) << c.Name;
     EXPECT_EQ(QuitCode, 64) << c.Name;
     EXPECT_EQ(Errors, std::vector<std::string>{c.Reason}) << c.Name;
+    // A script reading the results as data hears the same.
+    ASSERT_EQ(summaries.size(), 1u) << c.Name;
+    EXPECT_EQ(summaries[0].ExitCode, 64);
+    EXPECT_EQ(summaries[0].Error, c.Reason);
+    EXPECT_TRUE(summaries[0].Channels.empty());
     EXPECT_EQ(app.Log.Lines().back(), "> 07:14:11 " + c.Reason) << c.Name;
     EXPECT_TRUE(Summary.empty()) << c.Name;
   }

@@ -175,6 +175,26 @@ TEST_F(LogTest, ConfigLoadRules) {
   EXPECT_TRUE(form.CustomerFile());
 }
 
+// The record's box adds a line only when it is off: a file of the default
+// settings stays byte for byte what it was, and an old file reads as on.
+TEST_F(LogTest, ChipRecordSwitchIsStoredWhereOldFilesStillRead) {
+  const std::string path = LogConfigPath(dir.string());
+  LogConfigForm off;
+  off.CheckBoxRecord.Checked = false;
+  ASSERT_FALSE(SaveLogConfig(off, path));
+  EXPECT_EQ(Slurp(path), "[ConfigLog]\r\nEnLog\r\nSystem\r\nDnRecord\r\n[EndCfg]\r\n");
+  LogConfigForm loaded;
+  ASSERT_TRUE(LoadLogConfig(loaded, path));
+  EXPECT_FALSE(loaded.RecordEnabled());
+  EXPECT_TRUE(loaded.LogEnabled());
+
+  Spit(path, "[ConfigLog]\r\nDnLog\r\nSystem\r\n[EndCfg]\r\n");
+  LogConfigForm old;
+  ASSERT_TRUE(LoadLogConfig(old, path));
+  EXPECT_TRUE(old.RecordEnabled());
+  EXPECT_FALSE(old.LogEnabled());
+}
+
 TEST(LogConfigForm, DialogBehaviour) {
   LogConfigForm form;
   EXPECT_TRUE(form.LogEnabled());

@@ -136,4 +136,18 @@ TEST_F(LogCfgFormFixture, ShowsALoadedConfigurationAndSavesItBack) {
   EXPECT_EQ(log.Lines()[0].rfind("> 07:14:11 Write Log Config File error! ", 0), 0u) << log.Lines()[0];
 }
 
+// The chip record's box is its own: the log file's box does not grey it,
+// and what the operator sets is what the model holds.
+TEST_F(LogCfgFormFixture, ChipRecordBoxFollowsTheOperator) {
+  auto* record = Find<QCheckBox>("CheckBoxRecord");
+  EXPECT_TRUE(record->isChecked());
+  Find<QCheckBox>("CheckBoxLog")->click();
+  EXPECT_TRUE(record->isEnabled());
+  record->click();
+  EXPECT_FALSE(model.RecordEnabled());
+  model.CheckBoxRecord.Checked = true;
+  dialog.Refresh();
+  EXPECT_TRUE(record->isChecked());
+}
+
 }  // namespace

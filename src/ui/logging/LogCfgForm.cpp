@@ -66,6 +66,8 @@ TLogCfgForm::TLogCfgForm(korvel::LogConfigForm& model, korvel::OperatorPrompts& 
   browse_->setObjectName("SpeedButtonOP");
   browse_->setAutoDefault(false);
   mode_ = RadioGroup(this, "RadioGrpMod", model_.RadioGrpMod, modeItems_);
+  record_ = new QCheckBox(Q(model_.CheckBoxRecord.Caption), this);
+  record_->setObjectName("CheckBoxRecord");
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName("OK");
   ok_->setDefault(true);
@@ -79,11 +81,12 @@ TLogCfgForm::TLogCfgForm(korvel::LogConfigForm& model, korvel::OperatorPrompts& 
   nameRow->addWidget(browse_);
   column->addLayout(nameRow);
   column->addWidget(mode_);
+  column->addWidget(record_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok_);
   column->addLayout(buttons);
-  resize(420, 300);
+  resize(420, 330);
 
   connect(log_, &QCheckBox::toggled, this, [this](bool on) {
     if (refreshing_) return;
@@ -98,6 +101,9 @@ TLogCfgForm::TLogCfgForm(korvel::LogConfigForm& model, korvel::OperatorPrompts& 
   connect(modeItems_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
     if (refreshing_ || !on) return;
     model_.SelectMode(id);
+  });
+  connect(record_, &QCheckBox::toggled, this, [this](bool on) {
+    if (!refreshing_) model_.CheckBoxRecord.Checked = on;
   });
   connect(name_, &QLineEdit::textEdited, this,
           [this](const QString& t) { model_.EditLogName.Text = FileNameBytes(t); });
@@ -115,6 +121,10 @@ void TLogCfgForm::Refresh() {
     QSignalBlocker block(log_);
     log_->setChecked(model_.CheckBoxLog.Checked);
     log_->setEnabled(model_.CheckBoxLog.Enabled);
+  }
+  {
+    QSignalBlocker block(record_);
+    record_->setChecked(model_.CheckBoxRecord.Checked);
   }
   Mirror(create_, createItems_, model_.RadioGrpCreat);
   Mirror(mode_, modeItems_, model_.RadioGrpMod);

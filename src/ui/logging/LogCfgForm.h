@@ -44,6 +44,7 @@ class TLogCfgForm : public QDialog {
   QPushButton* browse_;
   QGroupBox* mode_;
   QButtonGroup* modeItems_;
+  QCheckBox* record_;
   QPushButton* ok_;
   bool refreshing_ = false;
 };
