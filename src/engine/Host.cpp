@@ -7,7 +7,7 @@
 #include "engine/ChannelErrors.h"
 #include "engine/ChipByName.h"
 #include "engine/OfflineProgramming.h"
-#include "engine/PortUsbPath.h"
+#include "serial/PortEnumeration.h"
 #include "optionbytes/OptionChecksums.h"
 #include "optionbytes/OptionDefaults.h"
 #include "optionbytes/OptionDisplay.h"

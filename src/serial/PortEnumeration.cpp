@@ -43,6 +43,14 @@ std::string UsbInterfaceOf(const fs::path& ttyDir) {
 
 }  // namespace
 
+std::string UsbPathOfPort(const std::string& port, const std::string& sysRoot) {
+  std::error_code ec;
+  const fs::path device = fs::canonical(port, ec);
+  const std::string name = (ec ? fs::path(port) : device).filename().string();
+  if (name.empty()) return {};
+  return UsbInterfaceOf(fs::path(sysRoot) / name);
+}
+
 std::vector<int> UsbPathKey(const std::string& name) {
   // bus "-" port ("." port)* ":" config "." interface
   std::vector<int> key;

@@ -50,6 +50,12 @@ class PortEnumerator {
 // The most ports the enumeration hands out: one per channel.
 inline constexpr size_t kMaxEnumeratedPorts = 10;
 
+// The physical USB path of a serial port, as its USB interface folder is
+// named in sysfs ("1-2.3:1.0": bus 1, hub port 2, port 3, configuration 1,
+// interface 0). The port may be a link (/dev/serial/by-path/...). Empty for
+// a port without a USB parent (a pseudo-terminal) or one that is gone.
+std::string UsbPathOfPort(const std::string& port, const std::string& sysRoot = "/sys/class/tty");
+
 // Sort key of a USB interface folder name such as "1-2.3:1.0"; empty when
 // the name is not one.
 std::vector<int> UsbPathKey(const std::string& interfaceName);

@@ -232,8 +232,9 @@ TEST_F(UnattendedRunTest, OfflineStartsAfterTheDownloadsAndListensForChips) {
     EXPECT_EQ(QuitCode, c.Quit);
     ASSERT_EQ(Summary.size(), 4u);
     EXPECT_EQ(Summary.back(), c.Totals);
-    if (c.Restarted.size() < 3)
+    if (c.Restarted.size() < 3) {
       EXPECT_EQ(Summary[2], "Channel 3\t/dev/ttyACM2\tFailure\tNot started off-line: /dev/ttyACM2 did not open");
+    }
   }
 }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/PortUsbPath.h"
+#include "serial/PortEnumeration.h"
 
 namespace korvel {
 namespace {
