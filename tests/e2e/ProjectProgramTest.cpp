@@ -11,6 +11,7 @@
 #include "e2e/HeadlessHost.h"
 #include "e2e/KorvelstProcess.h"
 #include "sim/PtyUnitServer.h"
+#include "support/FileText.h"
 
 namespace korvel::e2e {
 namespace {
@@ -20,12 +21,7 @@ namespace fs = std::filesystem;
 
 constexpr size_t kFlashBytes = 128 * 1024;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& p) { return test::FileText(p); }
 
 class ProjectProgram : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 #include "e2e/HeadlessHost.h"
 #include "e2e/KorvelstProcess.h"
 #include "e2e/SimProcess.h"
+#include "support/FileText.h"
 
 namespace korvel::e2e {
 namespace {
@@ -24,12 +25,7 @@ int Count(const std::string& text, const std::string& part) {
   return n;
 }
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& p) { return test::FileText(p); }
 
 // The summary line of a channel ("Channel 3\tPORT\tRESULT\tMESSAGE").
 std::string SummaryLine(const std::string& out, int channel) {

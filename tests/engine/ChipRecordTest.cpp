@@ -7,18 +7,14 @@
 #include <sstream>
 
 #include "engine/ChipRecord.h"
+#include "support/FileText.h"
 
 namespace korvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& p) { return test::FileText(p); }
 
 class ChipRecordTest : public ::testing::Test {
  protected:

@@ -16,6 +16,7 @@
 #include "sim/SimLink.h"
 #include "sim/UnitFaults.h"
 #include "target/ImageFile.h"
+#include "support/FileText.h"
 
 namespace korvel {
 namespace {
@@ -23,12 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Json;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& p) { return test::FileText(p); }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

@@ -7,18 +7,14 @@
 #include <sstream>
 
 #include "logging/CsvFile.h"
+#include "support/FileText.h"
 
 namespace korvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& p) { return test::FileText(p); }
 
 TEST(CsvFile, FieldsAreQuotedOnlyWhenTheyMustBe) {
   struct Case {

@@ -6,18 +6,14 @@
 
 #include "logging/LogConfig.h"
 #include "logging/LogFiles.h"
+#include "support/FileText.h"
 
 namespace korvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& p) { return test::FileText(p); }
 
 void Spit(const fs::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;

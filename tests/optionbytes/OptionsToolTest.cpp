@@ -8,6 +8,7 @@
 #include "EditorCaseSupport.h"
 #include "target/ChipListing.h"
 #include "target/ChipSeries.h"
+#include "support/FileText.h"
 
 namespace korvel {
 namespace {
@@ -45,12 +46,7 @@ struct ToolRun {
   std::string Out, Err;
 };
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const std::string& path) { return test::FileText(path); }
 
 ToolRun Tool(const test::TempDir& dir, const std::string& args) {
   const std::string out = dir.Path("stdout.txt"), err = dir.Path("stderr.txt");

@@ -13,18 +13,14 @@
 #include "serial/FakeTtyTree.h"
 #include "serial/PortCommands.h"
 #include "serial/PortIdentity.h"
+#include "support/FileText.h"
 
 namespace korvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string ReadFile(const fs::path& p) { return test::FileText(p); }
 
 class PortCommandTest : public FakeTtyTree {
  protected:

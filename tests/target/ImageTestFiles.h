@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/FileText.h"
+
 // Files and peer tools for the image-file tests.
 namespace korvel::testfiles {
 
@@ -40,12 +42,7 @@ inline void WriteText(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+inline std::string ReadText(const std::string& path) { return test::FileText(path); }
 
 inline std::vector<uint8_t> RandomBytes(size_t n, unsigned seed) {
   std::mt19937 rng(seed);
