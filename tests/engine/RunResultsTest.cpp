@@ -10,12 +10,12 @@
 #include <map>
 #include <sstream>
 
-#include "app/ManualDispatcher.h"
 #include "e2e/JsonLines.h"
 #include "engine/Host.h"
 #include "sim/SimLink.h"
 #include "sim/UnitFaults.h"
 #include "target/ImageFile.h"
+#include "sim/SimHostFixture.h"
 #include "support/FileText.h"
 
 namespace korvel {
@@ -33,9 +33,9 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class RunResults : public ::testing::Test {
+class RunResults : public test::SimHostFixture {
  protected:
-  RunResults() : clock(MakeTime(2026, 12, 5, 7, 14, 11)) {
+  RunResults() {
     char pattern[] = "/tmp/korvel-results-XXXXXX";
     if (::mkdtemp(pattern)) dir = pattern;
     std::vector<uint8_t> image(32 * 1024);
@@ -60,20 +60,7 @@ class RunResults : public ::testing::Test {
   // One run of the program in dir with these unit faults; returns the
   // status it quit with (nullopt: it never did).
   std::optional<int> Run(const std::vector<std::string>& faultTexts) {
-    std::string error;
-    auto faults = ParseUnitFaults(faultTexts, error);
-    EXPECT_TRUE(faults) << error;
-    if (!faults) return std::nullopt;
-    std::vector<std::string> ports;
-    for (int c = 0; c < kChannelCount; ++c) {
-      units[c] = std::make_shared<SimUnit>((*faults)[c + 1]);
-      ports.push_back("/dev/ttyACM" + std::to_string(c));
-    }
-    HostOptions options;
-    options.Links = [this](int c) { return std::make_unique<SimLink>(ui, units[c]); };
-    options.ExplicitPorts = ports;
-    host = std::make_unique<Host>(clock, prompts, std::move(options));
-    host->Channels().SearchSettleMs = 0;
+    if (!MakeHost(faultTexts)) return std::nullopt;
     host->FormShow(cmd, dir.string(), {});
     std::optional<int> status;
     Host::CommandLineOutput out;
@@ -89,10 +76,6 @@ class RunResults : public ::testing::Test {
     }
     return status;
   }
-  void Pump() {
-    for (int i = 0; i < 100000 && ui.RunPending() > 0; ++i) {
-    }
-  }
   std::vector<Json> Objects() {
     std::string error;
     auto objects = test::ReadJsonLines(Out, error);
@@ -101,13 +84,8 @@ class RunResults : public ::testing::Test {
   }
   fs::path RecordFile() const { return dir / "VatSTxLogS" / "chips-2026-12-05.csv"; }
 
-  FixedClock clock;
-  RecordingPrompts prompts;
-  ManualDispatcher ui;
   fs::path dir;
   CommandLine cmd;
-  std::array<std::shared_ptr<SimUnit>, kChannelCount> units;
-  std::unique_ptr<Host> host;
   std::string Out, Err;
 };
 

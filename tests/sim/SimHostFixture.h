@@ -20,11 +20,20 @@ class SimHostFixture : public testing::Test {
  protected:
   SimHostFixture() : clock(MakeTime(2026, 12, 5, 7, 14, 11)) {}
 
-  // Ten units with the given faults (fault texts as korvelsim takes them).
+  // Ten units with the given faults (fault texts as korvelsim takes them),
+  // searched for.
   void StartUnits(const std::vector<std::string>& faultTexts) {
+    ASSERT_TRUE(MakeHost(faultTexts));
+    host->Channels().FindDevices();
+    Pump();
+    ASSERT_EQ(host->App.Flags.DevicesFound, kChannelCount);
+  }
+  // The host on ten units with the given faults, before any search.
+  bool MakeHost(const std::vector<std::string>& faultTexts) {
     std::string error;
     auto faults = ParseUnitFaults(faultTexts, error);
-    ASSERT_TRUE(faults) << error;
+    EXPECT_TRUE(faults) << error;
+    if (!faults) return false;
     std::vector<std::string> ports;
     for (int c = 0; c < kChannelCount; ++c) {
       units[c] = std::make_shared<SimUnit>((*faults)[c + 1]);
@@ -35,9 +44,7 @@ class SimHostFixture : public testing::Test {
     options.ExplicitPorts = ports;
     host = std::make_unique<Host>(clock, prompts, std::move(options));
     host->Channels().SearchSettleMs = 0;
-    host->Channels().FindDevices();
-    Pump();
-    ASSERT_EQ(host->App.Flags.DevicesFound, kChannelCount);
+    return true;
   }
   // The chip selected and a counting pattern in the first bytes of the
   // main buffer, taken as a loaded image.
