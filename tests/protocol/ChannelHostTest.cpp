@@ -32,7 +32,9 @@ class ChannelHostTest : public ::testing::Test {
     for (int c = 0; c < kChannelCount; ++c) units[c] = std::make_shared<SimUnit>();
     MakeHost();
   }
-  void MakeHost() {
+  // The ports as the test names them, or (explicitPorts false) as the
+  // search finds them: ConfigTqz.ini in AppDir, else enumeration.
+  void MakeHost(bool explicitPorts = true) {
     host.reset();
     host = std::make_unique<ChannelHost>(app, [this](int c) {
       auto l = std::make_unique<SimLink>(ui, units[c]);
@@ -40,6 +42,7 @@ class ChannelHostTest : public ::testing::Test {
       return l;
     });
     host->SearchSettleMs = 0;
+    if (!explicitPorts) return;
     std::vector<std::string> ports;
     for (int c = 0; c < kChannelCount; ++c) ports.push_back("/dev/ttyACM" + std::to_string(c));
     host->UseExplicitPorts(ports);
@@ -111,13 +114,7 @@ TEST_F(ChannelHostTest, SearchOpensOnlyListedPortsUpToTheChannelCount) {
   {
     std::ofstream(dir / "ConfigTqz.ini") << "[Connection]\nTOTDEV=4\nDEV1=a\nDEV2=b\nDEV3=c\nDEV4=d\nDEV5=e\nDEV6=f\n";
   }
-  MakeHost();
-  host = std::make_unique<ChannelHost>(app, [this](int c) {
-    auto l = std::make_unique<SimLink>(ui, units[c]);
-    links[c] = l.get();
-    return l;
-  });
-  host->SearchSettleMs = 0;
+  MakeHost(false);
   Search();
   for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(links[c]->Opens(), c < 4 ? 1 : 0) << c;
   EXPECT_EQ(units[3]->Requests(), 1);
@@ -149,13 +146,7 @@ TEST_F(ChannelHostTest, SearchOpensADeviceListedTwiceOnlyForTheFirstChannel) {
   app.Flags.AppDir = dir.string();
   std::ofstream(dir / "ConfigTqz.ini") << "[Connection]\nDEV1=" << acm0 << "\nDEV2=" << acm1 << "\nDEV3=" << link
                                        << "\n";
-  MakeHost();
-  host = std::make_unique<ChannelHost>(app, [this](int c) {
-    auto l = std::make_unique<SimLink>(ui, units[c]);
-    links[c] = l.get();
-    return l;
-  });
-  host->SearchSettleMs = 0;
+  MakeHost(false);
   Search();
   Search();
   EXPECT_EQ(links[0]->Opens(), 2);
