@@ -97,6 +97,10 @@ void UnitReports::OnFrame(int channel, const ChannelState& ch, uint8_t phase, ui
   }
 }
 
+void UnitReports::StartedAlone(int channel) {
+  if (channel >= 0 && channel < kChannelCount) entries_[channel].Heard = true;
+}
+
 void UnitReports::Forget() { entries_ = {}; }
 
 UnitReport UnitReports::Current(int channel, const ChannelState& ch, bool portOpen) const {

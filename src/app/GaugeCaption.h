@@ -46,6 +46,8 @@ class UnitReports {
  public:
   // A progress frame of the unit on the channel, after it was counted.
   void OnFrame(int channel, const ChannelState& ch, uint8_t phase, uint8_t result);
+  // The unit took the off-line start: it is there although not connected.
+  void StartedAlone(int channel);
   void Forget();
   // What applies now; portOpen: the channel's link holds its port.
   UnitReport Current(int channel, const ChannelState& ch, bool portOpen) const;

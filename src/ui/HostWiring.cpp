@@ -255,7 +255,9 @@ void WireOffline(TKorvel200STxPrg& window, Host& host) {
   auto* key = new QShortcut(QKeySequence(QString::fromLatin1(kOfflineConfigKey)), &window);
   key->setObjectName("PrgCfgShortcut");
   QObject::connect(key, &QShortcut::activated, &window, [&window] { window.Trigger("PrgCfg1"); });
-  window.SetActionHandler("StartOffLineProgram1", [&host] { host.StartOffLineProgram(); });
+  window.SetActionHandler("StartOffLineProgram1", [&window, &host] {
+    for (int c : host.StartOffLineProgram()) window.Reports().StartedAlone(c);
+  });
 }
 
 }  // namespace

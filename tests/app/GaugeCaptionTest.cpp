@@ -148,6 +148,9 @@ TEST(GaugeCaption, UnitReportsStandUntilTheHostActs) {
   EXPECT_TRUE(CaptionOf(3, alone, "/dev/ttyACM3", reports.Current(3, alone, false)).NoUnit);
   reports.Forget();
   EXPECT_TRUE(CaptionOf(3, alone, "/dev/ttyACM3", reports.Current(3, alone, true)).NoUnit);
+  // Told to start alone, it is there before its first chip.
+  reports.StartedAlone(3);
+  EXPECT_FALSE(CaptionOf(3, alone, "/dev/ttyACM3", reports.Current(3, alone, true)).NoUnit);
 }
 
 TEST(GaugeCaption, AGaugeSetBackShowsNoOldWord) {
