@@ -153,11 +153,19 @@ TEST_F(SimulatedGang, ResultsStayOnTheGaugesThroughTheNextSearch) {
   EXPECT_EQ(page->GaugeName(1)->toolTip().toStdString(), "Channel 2  " + ShortPortName(port));
   EXPECT_EQ(window->findChild<QLabel*>("TotalsPanel")->text(), QStringLiteral("OK 2  NG 1  Yield 66.7%"));
 
+  // What channel 4 shows is left from a unit that was there before: the
+  // search must not hand it to whatever answers next.
+  GaugeState& left = host->App.Channels[3].Gauge;
+  left.Progress = left.Max;
+  left.Color = kGaugeRed;
+
   window->Trigger("BitBtnFindDev");
   ASSERT_TRUE(WaitUntil([this] { return AllConnected(3); }, std::chrono::seconds(30)));
   EXPECT_EQ(rows(), after);
   EXPECT_EQ(page->Gauge(1)->ShownColor(), kGaugeRed);
   EXPECT_EQ(page->Gauge(1)->value(), page->Gauge(1)->maximum());
+  EXPECT_EQ(left.Progress, 0);
+  EXPECT_EQ(left.Color, kGaugeBlue);
 }
 
 }  // namespace
