@@ -45,7 +45,8 @@ void ChannelGauge::Mirror(const GaugeState& g, const GaugeCaption& caption) {
     // Stylesheets are re-parsed, so only on change.
     if (noUnit_) {
       setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #b4b4b4; background: #e6e6e6;"
-                                   " text-align: center; color: #808080; }"));
+                                   " text-align: center; color: #808080; }"
+                                   " QProgressBar::chunk { background-color: transparent; }"));
     } else {
       setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #8a8a8a; background: white;"
                                    " text-align: center; color: %2; }"

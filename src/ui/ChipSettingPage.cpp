@@ -1,7 +1,6 @@
 #include "ui/ChipSettingPage.h"
 
 #include <QButtonGroup>
-#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -11,6 +10,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "ui/ChannelGauge.h"
 #include "ui/ControlBinder.h"
@@ -238,21 +238,20 @@ void ChipSettingPage::changeEvent(QEvent* event) {
 }
 
 void ChipSettingPage::PlaceRightColumn() {
-  const QSize extra = extra_;
-  const int width = kRightWidth + extra.width();
+  const int width = kRightWidth + extra_.width();
   // The labels take what their longest texts need in the page's font (it
   // comes from the window once the page is placed in it), so that another
   // font or a scaled screen does not clip them.
   const QFontMetrics fm(font());
   nameWidth_ = fm.horizontalAdvance(QStringLiteral("Channel 10  ttyACM10")) + 6;
   countsWidth_ = fm.horizontalAdvance(QStringLiteral("OK 00000  NG 0000")) + 6;
-  const GaugeLayout grown = GrowGaugeLayout(layout_, extra.height());
+  const GaugeLayout grown = GrowGaugeLayout(layout_, extra_.height());
   info_->setGeometry(kRightX, 4, width, 28);
   memo_->setGeometry(kRightX, kMemoTop, width, grown.MemoHeight);
   const int barX = kRightX + nameWidth_;
   const int barWidth = std::max(40, width - nameWidth_ - countsWidth_);
   for (int i = 0; i < kChannelCount; ++i) {
-    const int top = app_.Channels[i].Gauge.Top + extra.height();
+    const int top = app_.Channels[i].Gauge.Top + extra_.height();
     names_[i]->setGeometry(kRightX, top, nameWidth_ - 4, kGaugeHeight);
     if (!names_[i]->toolTip().isEmpty())
       names_[i]->setText(fm.elidedText(names_[i]->toolTip(), Qt::ElideMiddle, nameWidth_ - 4));

@@ -1,7 +1,6 @@
 #include "ui/MainWindow.h"
 
 #include <QCloseEvent>
-#include <QResizeEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -9,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QStatusBar>
