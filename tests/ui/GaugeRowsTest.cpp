@@ -68,8 +68,12 @@ TEST_F(WindowFixture, GaugeRowsShowChannelPortCountsAndTheResult) {
     EXPECT_EQ(page->GaugeName(r.Channel)->isEnabled(), !r.NoUnit);
     EXPECT_EQ(g->ShownColor(), r.Color);
     // The red of a failure stays on a full bar; a missing unit shows none.
-    if (r.NoUnit) EXPECT_EQ(g->value(), 0);
-    if (r.Color == kGaugeRed) EXPECT_EQ(g->value(), g->maximum());
+    if (r.NoUnit) {
+      EXPECT_EQ(g->value(), 0);
+    }
+    if (r.Color == kGaugeRed) {
+      EXPECT_EQ(g->value(), g->maximum());
+    }
   }
   EXPECT_FALSE(page->GaugeName(8)->isVisibleTo(page));
 
@@ -146,8 +150,11 @@ TEST_F(WindowFixture, EveryGaugeAndButtonIsInsideTheWindowAtEachSize) {
       EXPECT_EQ(page->GaugeName(i)->text(), page->GaugeName(i)->toolTip());
       EXPECT_LE(InWindow(page->GaugeName(i), &window).right(), InWindow(page->Gauge(i), &window).left());
     }
-    for (QToolButton* b : window.findChildren<QToolButton*>())
-      if (b->isVisible()) EXPECT_TRUE(inside.contains(InWindow(b, &window))) << b->objectName().toStdString();
+    for (QToolButton* b : window.findChildren<QToolButton*>()) {
+      if (b->isVisible()) {
+        EXPECT_TRUE(inside.contains(InWindow(b, &window))) << b->objectName().toStdString();
+      }
+    }
     for (const char* name : {"BitBtnFindDev", "ComboBoxCOM", "DevButton", "BitBtnOptCfg", "InfoMemo",
                              "InfoPanel", "TotalsPanel", "StatusPanel3"}) {
       auto* w = Find<QWidget>(name);
