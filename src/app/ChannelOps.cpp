@@ -27,6 +27,11 @@ void StartChannelStep(ChannelState& ch, int ticks, int blocks) {
 
 void FinishChannel(ChannelState& ch, ChannelOutcome outcome) {
   const bool failed = outcome.Result != ChannelResult::Success;
+  // One chip per Auto, counted once. A download (step 0) or a firmware
+  // upgrade after an Auto still has AutoChain set but handles no chip.
+  if (ch.AutoChain && ch.Outcome.Result == ChannelResult::Running && ch.Step != 0 &&
+      ch.Step != kStepFirmware)
+    ++(failed ? ch.AutoNgCount : ch.AutoOkCount);
   ch.Busy = false;
   ch.Step = kStepIdle;
   ch.TimeoutTicks = 0;

@@ -48,6 +48,10 @@ struct ChannelState {
   uint16_t RxCount = 0;
   uint32_t OkCount = 0;
   uint32_t NgCount = 0;
+  // Chips a host-driven Auto finished on this channel; the unit's own
+  // reports are the two above.
+  uint32_t AutoOkCount = 0;
+  uint32_t AutoNgCount = 0;
   bool UpgradePending = false;
   // An operator dialog about this channel's operation is open: its
   // watchdog is paused and what arrives for it waits until it closes.

@@ -20,4 +20,11 @@ GaugeLayout GaugeLayoutFor(int channelCount) {
   return g;
 }
 
+GaugeLayout GrowGaugeLayout(GaugeLayout layout, int extraHeight) {
+  if (extraHeight <= 0) return layout;
+  layout.MemoHeight += extraHeight;
+  for (int& top : layout.Tops) top += extraHeight;
+  return layout;
+}
+
 }  // namespace korvel

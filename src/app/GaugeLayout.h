@@ -13,4 +13,9 @@ struct GaugeLayout {
 
 GaugeLayout GaugeLayoutFor(int channelCount);
 
+// The same column on a page extraHeight pixels taller than the one the
+// tops are given for: the memo takes the room, the gauges keep their
+// distance from the bottom. A smaller page keeps the given geometry.
+GaugeLayout GrowGaugeLayout(GaugeLayout layout, int extraHeight);
+
 }  // namespace korvel

@@ -1,5 +1,7 @@
 // The device search of ChannelHost (the "查找并连接设备" button).
+#include <array>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "app/ChannelOps.h"
@@ -9,6 +11,11 @@ namespace korvel {
 
 void ChannelHost::FindDevices() {
   JobFlags& flags = app_.Flags;
+  // A unit connected on the same port before and after is still there: its
+  // gauge keeps the last result for the operator.
+  std::array<bool, kChannelCount> wasThere{};
+  const std::array<std::string, kChannelCount> oldPorts = ports_;
+  for (int c = 0; c < kChannelCount; ++c) wasThere[c] = app_.Channels[c].Connected;
   for (int c = 0; c < flags.ChannelCount && c < kChannelCount; ++c) {
     links_[c]->ClosePort();
     ChannelState& ch = app_.Channels[c];
@@ -31,7 +38,10 @@ void ChannelHost::FindDevices() {
       ch.RxCount = 0;
       ch.TimeoutTicks = 300;
       ch.Connected = false;
-      ch.Gauge.Progress = 0;
+      if (!wasThere[c] || oldPorts[c] != ports_[c]) {
+        ch.Gauge.Progress = 0;
+        ch.Gauge.Color = kGaugeBlue;
+      }
       app_.Controls.InfoPanelCaption = "Searching Devices............";
       app_.Log.HostLine("Checking Device " + std::to_string(c + 1) + " In " + ports_[c] +
                         "............");

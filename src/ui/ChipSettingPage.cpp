@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "ui/ChannelGauge.h"
 #include "ui/ControlBinder.h"
@@ -101,23 +102,27 @@ ChipSettingPage::ChipSettingPage(AppState& app, ControlBinder& binder,
   BuildSignalTab(tabs[2]);
   BuildCommGroup();
 
-  auto* info = Place(new QLabel(this), "InfoPanel", kRightX, 4, kRightWidth, 28);
-  info->setFrameShape(QFrame::Panel);
-  info->setFrameShadow(QFrame::Sunken);
-  info->setAlignment(Qt::AlignCenter);
+  info_ = Place(new QLabel(this), "InfoPanel", kRightX, 4, kRightWidth, 28);
+  info_->setFrameShape(QFrame::Panel);
+  info_->setFrameShadow(QFrame::Sunken);
+  info_->setAlignment(Qt::AlignCenter);
   QFont bold = CjkFont(15);
   bold.setBold(true);
-  info->setFont(bold);
-  info->setStyleSheet(QStringLiteral("color: red;"));
-  binder_.Bind(info, app_.Controls.InfoPanelCaption);
+  info_->setFont(bold);
+  info_->setStyleSheet(QStringLiteral("color: red;"));
+  binder_.Bind(info_, app_.Controls.InfoPanelCaption);
 
   memo_ = new InfoMemo(app_.Log, this);
-  memo_->setGeometry(kRightX, kMemoTop, kRightWidth, GaugeLayoutFor(kChannelCount).MemoHeight);
   for (int i = 0; i < kChannelCount; ++i) {
+    names_[i] = new QLabel(this);
+    names_[i]->setObjectName(QStringLiteral("GaugeName%1").arg(i + 1));
+    counts_[i] = new QLabel(this);
+    counts_[i]->setObjectName(QStringLiteral("GaugeCounts%1").arg(i + 1));
+    counts_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     gauges_[i] = new ChannelGauge(i, this);
-    gauges_[i]->setGeometry(kRightX, GaugeLayoutFor(kChannelCount).Tops[i], kRightWidth,
-                            kGaugeHeight);
   }
+  layout_ = GaugeLayoutFor(kChannelCount);
+  PlaceRightColumn();
 }
 
 void ChipSettingPage::BuildChipGroup() {
@@ -215,12 +220,76 @@ void ChipSettingPage::BuildCommGroup() {
 void ChipSettingPage::ShowFirstSettingsTab() { pageControlSet_->setCurrentIndex(0); }
 
 void ChipSettingPage::LayoutGauges(const GaugeLayout& layout) {
-  memo_->resize(memo_->width(), layout.MemoHeight);
+  layout_ = layout;
+  PlaceRightColumn();
   RefreshGauges();
 }
 
+void ChipSettingPage::SetExtra(QSize extra) {
+  extra = extra.expandedTo(QSize(0, 0));
+  if (extra == extra_) return;
+  extra_ = extra;
+  PlaceRightColumn();
+}
+
+void ChipSettingPage::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) PlaceRightColumn();
+}
+
+void ChipSettingPage::PlaceRightColumn() {
+  const int width = kRightWidth + extra_.width();
+  // The labels take what their longest texts need in the page's font (it
+  // comes from the window once the page is placed in it), so that another
+  // font or a scaled screen does not clip them.
+  const QFontMetrics fm(font());
+  nameWidth_ = fm.horizontalAdvance(QStringLiteral("Channel 10  ttyACM10")) + 6;
+  countsWidth_ = fm.horizontalAdvance(QStringLiteral("OK 00000  NG 0000")) + 6;
+  const GaugeLayout grown = GrowGaugeLayout(layout_, extra_.height());
+  info_->setGeometry(kRightX, 4, width, 28);
+  memo_->setGeometry(kRightX, kMemoTop, width, grown.MemoHeight);
+  const int barX = kRightX + nameWidth_;
+  const int barWidth = std::max(40, width - nameWidth_ - countsWidth_);
+  for (int i = 0; i < kChannelCount; ++i) {
+    const int top = app_.Channels[i].Gauge.Top + extra_.height();
+    names_[i]->setGeometry(kRightX, top, nameWidth_ - 4, kGaugeHeight);
+    if (!names_[i]->toolTip().isEmpty())
+      names_[i]->setText(fm.elidedText(names_[i]->toolTip(), Qt::ElideMiddle, nameWidth_ - 4));
+    gauges_[i]->setGeometry(barX, top, barWidth, kGaugeHeight);
+    counts_[i]->setGeometry(barX + barWidth + 4, top, countsWidth_ - 4, kGaugeHeight);
+  }
+}
+
+GaugeCaption ChipSettingPage::CaptionFor(int channel) const {
+  const std::string port = sources_.PortName ? sources_.PortName(channel) : std::string();
+  const bool open = sources_.PortOpen && sources_.PortOpen(channel);
+  const ChannelState& ch = app_.Channels[channel];
+  const UnitReport unit = sources_.Reports ? sources_.Reports->Current(channel, ch, open) : UnitReport{};
+  return CaptionOf(channel, ch, port, unit);
+}
+
 void ChipSettingPage::RefreshGauges() {
-  for (int i = 0; i < kChannelCount; ++i) gauges_[i]->Mirror(app_.Channels[i].Gauge);
+  bool moved = false;
+  for (int i = 0; i < kChannelCount; ++i) {
+    const GaugeState& g = app_.Channels[i].Gauge;
+    const GaugeCaption caption = CaptionFor(i);
+    gauges_[i]->Mirror(g, caption);
+    if (gauges_[i]->y() != g.Top + extra_.height()) moved = true;
+    const QString name = Q(caption.Name);
+    if (names_[i]->toolTip() != name) {
+      names_[i]->setToolTip(name);
+      names_[i]->setText(names_[i]->fontMetrics().elidedText(name, Qt::ElideMiddle, names_[i]->width()));
+    }
+    const QString counts = Q(caption.Counts);
+    if (counts_[i]->text() != counts) counts_[i]->setText(counts);
+    names_[i]->setEnabled(!caption.NoUnit);
+    counts_[i]->setEnabled(!caption.NoUnit);
+    if (names_[i]->isVisibleTo(this) != g.Visible) {
+      names_[i]->setVisible(g.Visible);
+      counts_[i]->setVisible(g.Visible);
+    }
+  }
+  if (moved) PlaceRightColumn();
 }
 
 }  // namespace korvel::ui

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include "engine/AutoProgress.h"
 #include "engine/Host.h"
 #include "engine/ProductionCounters.h"
 #include "optionbytes/OptionContext.h"
@@ -17,6 +18,7 @@
 #include "target/HexViewLayout.h"
 #include "target/ImageCommands.h"
 #include "target/SerialControls.h"
+#include "ui/ChipSettingPage.h"
 #include "ui/ControlBinder.h"
 #include "ui/MainWindow.h"
 #include "ui/OfflineConfigForm.h"
@@ -121,7 +123,26 @@ void WireOperations(TKorvel200STxPrg& window, Host& host) {
   window.SetActionHandler("ReadSTM32xChipID1", [&ops] { ops.ReadChipId(); });
   window.SetActionHandler("ReadChipmemory1", [&ops] { ops.ReadChipMemory(); });
   window.SetActionHandler("ReadChipCheckSum1", [&ops] { ops.ReadChipChecksum(); });
-  window.SetActionHandler("BitBtnFindDev", [&host] { host.Channels().FindDevices(); });
+  window.SetActionHandler("BitBtnFindDev", [&window, &host] {
+    // Whatever the units said before the search is no longer theirs.
+    window.Reports().Forget();
+    host.Channels().FindDevices();
+  });
+}
+
+// The labels beside the gauges: the channel's port, and what a unit that
+// programs on its own reported, which the channel table does not keep.
+void WireGauges(TKorvel200STxPrg& window, Host& host) {
+  ChannelHost& channels = host.Channels();
+  UnitReports& reports = window.Reports();
+  window.ChipPage()->SetChannelSources(
+      {[&channels](int c) { return channels.PortName(c); },
+       [&channels](int c) { return channels.LinkOf(c).IsOpen(); }, &reports});
+  auto shown = channels.Handlers.OnProgress;
+  channels.Handlers.OnProgress = [shown, &reports, &host](int c, std::span<const uint8_t> packet) {
+    if (shown) shown(c, packet);
+    if (auto f = DecodeAutoProgressFrame(packet)) reports.OnFrame(c, host.App.Channels[c], f->Phase, f->Result);
+  };
 }
 
 void WireFiles(TKorvel200STxPrg& window, Host& host) {
@@ -234,7 +255,9 @@ void WireOffline(TKorvel200STxPrg& window, Host& host) {
   auto* key = new QShortcut(QKeySequence(QString::fromLatin1(kOfflineConfigKey)), &window);
   key->setObjectName("PrgCfgShortcut");
   QObject::connect(key, &QShortcut::activated, &window, [&window] { window.Trigger("PrgCfg1"); });
-  window.SetActionHandler("StartOffLineProgram1", [&host] { host.StartOffLineProgram(); });
+  window.SetActionHandler("StartOffLineProgram1", [&window, &host] {
+    for (int c : host.StartOffLineProgram()) window.Reports().StartedAlone(c);
+  });
 }
 
 }  // namespace
@@ -242,6 +265,7 @@ void WireOffline(TKorvel200STxPrg& window, Host& host) {
 void WireHost(TKorvel200STxPrg& window, Host& host) {
   WireViews(window, host);
   WireOperations(window, host);
+  WireGauges(window, host);
   WireFiles(window, host);
   WireClicks(window, host);
   WireLogConfig(window, host);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -17,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/GaugeCaption.h"
 #include "app/MenuTable.h"
 #include "ui/AboutForm.h"
 #include "ui/ChipSettingPage.h"
@@ -105,8 +107,12 @@ TKorvel200STxPrg::TKorvel200STxPrg(AppState& app, QWidget* parent)
   chipPage_->LayoutGauges(ApplyGaugeLayout(app_.Channels, app_.Flags.ChannelCount));
   binder_->Refresh();
 
-  // The client area of 908 x 589 does not count the menu bar.
-  setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  // The client area of 908 x 589 does not count the menu bar. It opens at
+  // that size and may grow (the log and the views take the room), but not
+  // shrink below it, where controls at fixed places would be cut off.
+  const QSize initial(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  setMinimumSize(initial);
+  resize(initial);
 }
 
 TKorvel200STxPrg::~TKorvel200STxPrg() {
@@ -199,6 +205,20 @@ void TKorvel200STxPrg::BuildStatusBar() {
   const std::string& text = app_.Controls.StatusPanels[2];
   binder_->Add([path, &text] { path->setText(FromFileName(text)); });
   binder_->Bind(panels_[3], app_.Controls.StatusPanels[3]);
+
+  totals_ = new QLabel(bar);
+  totals_->setObjectName("TotalsPanel");
+  totals_->setFrameShape(QFrame::Panel);
+  totals_->setFrameShadow(QFrame::Sunken);
+  // The rest of the bar: at the opening size a five-digit count fits, and a
+  // wider window gives it more.
+  bar->addWidget(totals_, 1);
+  RefreshTotals();
+}
+
+void TKorvel200STxPrg::RefreshTotals() {
+  const QString text = Q(TotalsText(SessionChips(app_.Channels)));
+  if (totals_->text() != text) totals_->setText(text);
 }
 
 QWidget* TKorvel200STxPrg::BuildHexTab(const char* name, const char* viewName,
@@ -278,6 +298,13 @@ void TKorvel200STxPrg::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { if (OnFirstShow) OnFirstShow(); });
 }
 
+void TKorvel200STxPrg::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // The bars above and below the pages keep their height: the page grows
+  // by what the window grows beyond its opening size.
+  chipPage_->SetExtra(size() - minimumSize());
+}
+
 void TKorvel200STxPrg::CenterOnScreen() {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
@@ -296,6 +323,7 @@ bool TKorvel200STxPrg::Timer2Enabled() const { return timer2_->isActive(); }
 void TKorvel200STxPrg::Timer1Tick() {
   if (OnTimer1) OnTimer1();
   chipPage_->RefreshGauges();
+  RefreshTotals();
 }
 
 void TKorvel200STxPrg::ShowAbout() { about_->exec(); }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppState.h"
+#include "app/GaugeCaption.h"
 #include "app/Startup.h"
 
 class QAction;
@@ -62,6 +63,8 @@ class TKorvel200STxPrg : public QMainWindow {
   QTableView* HexViewer() const { return hexViewer_; }
   QTableView* EEPDataView() const { return eepDataView_; }
   TAboutForm* AboutForm() const { return about_; }
+  // What the units programming on their own said, for the gauges.
+  UnitReports& Reports() { return unitReports_; }
 
  signals:
   // FormClose has run: ports closed, log writer done.
@@ -70,6 +73,7 @@ class TKorvel200STxPrg : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildToolbar(QWidget* panel);
@@ -79,6 +83,8 @@ class TKorvel200STxPrg : public QMainWindow {
   QWidget* BuildHexTab(const char* name, const char* viewName, QTableView*& view);
   void SetDisplayDefaults();
   void CenterOnScreen();
+  // The status bar's totals field, from the channel table.
+  void RefreshTotals();
 
   AppState& app_;
   ControlBinder* binder_ = nullptr;
@@ -87,12 +93,14 @@ class TKorvel200STxPrg : public QMainWindow {
   QTableView* hexViewer_ = nullptr;
   QTableView* eepDataView_ = nullptr;
   QLabel* panels_[4] = {};
+  QLabel* totals_ = nullptr;
   QTimer* timer1_ = nullptr;
   QTimer* timer2_ = nullptr;
   TAboutForm* about_ = nullptr;
   KeyPreview* keyPreview_ = nullptr;
   std::map<std::string, std::function<void()>> handlers_;
   std::unique_ptr<ShutdownSequence> shutdown_;
+  UnitReports unitReports_;
   size_t listenerIndex_ = 0;
   bool shown_ = false;
 };

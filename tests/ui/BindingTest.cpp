@@ -113,6 +113,7 @@ TEST_F(WindowFixture, InfoMemoMirrorsTheLogAndClearInformationEmptiesIt) {
 TEST_F(WindowFixture, GaugesMirrorTheirChannelOnTheTimer1Tick) {
   int ticks = 0;
   window.OnTimer1 = [&] { ++ticks; };
+  for (int c : {0, 1, 9}) app.Channels[c].Connected = true;
   StartChannelStep(app.Channels[0], 0, 64);
   StartChannelStep(app.Channels[9], 0, 64);
   app.Channels[0].Gauge.Progress = 16;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include "engine/Host.h"
 #include "serial/TComm.h"
 #include "sim/SimulatedUnits.h"
+#include "app/GaugeCaption.h"
 #include "ui/ChannelGauge.h"
 #include "ui/ChipSettingPage.h"
 #include "ui/HostWiring.h"
@@ -29,7 +31,7 @@ struct SimulatedGang : ::testing::Test {
   ScratchDir scratch{"korvel_gang_ui_"};
   std::filesystem::path dir = scratch.Path;
   std::string error;
-  std::unique_ptr<PtyUnitServer> units = StartSimulatedUnits(10, {}, false, error);
+  std::unique_ptr<PtyUnitServer> units;
   SystemClock clock;
   QtUiDispatcher dispatcher;
   RecordingPrompts prompts;
@@ -43,7 +45,8 @@ struct SimulatedGang : ::testing::Test {
     if (units) units->Stop();
   }
 
-  void Start(const std::vector<std::string>& args) {
+  void Start(const std::vector<std::string>& args, int count = 10, std::vector<std::string> faults = {}) {
+    units = StartSimulatedUnits(count, std::move(faults), false, error);
     ASSERT_TRUE(units) << error;
     auto parsed = ParseCommandLine(args);
     ASSERT_FALSE(parsed.Error);
@@ -72,8 +75,8 @@ struct SimulatedGang : ::testing::Test {
     return true;
   }
 
-  bool AllConnected() const {
-    for (int c = 0; c < 10; ++c)
+  bool AllConnected(int count = 10) const {
+    for (int c = 0; c < count; ++c)
       if (!host->App.Channels[c].Connected) return false;
     return true;
   }
@@ -82,14 +85,17 @@ struct SimulatedGang : ::testing::Test {
     if (const char* shots = std::getenv("KORVEL_SCREENSHOTS"))
       window->grab().save(QString::fromLocal8Bit(shots) + "/" + name);
   }
+
+  std::filesystem::path Image(int kb) {
+    const auto image = dir / "image.bin";
+    std::ofstream out(image, std::ios::binary);
+    for (int i = 0; i < kb * 1024; ++i) out.put(static_cast<char>(i * 7 + (i >> 9) * 3));
+    return image;
+  }
 };
 
 TEST_F(SimulatedGang, TenGaugesAndTheSearchLinesThenAnAutoRunFillsThemBlue) {
-  const auto image = dir / "image.bin";
-  {
-    std::ofstream out(image, std::ios::binary);
-    for (int i = 0; i < 128 * 1024; ++i) out.put(static_cast<char>(i * 7 + (i >> 9) * 3));
-  }
+  const auto image = Image(128);
   Start({"--chip", "STM32F103xB", "--load", image.string(), "--run", "auto"});
   ASSERT_TRUE(WaitUntil([this] { return AllConnected(); }, std::chrono::seconds(30)));
   Picture("after-search.png");
@@ -118,6 +124,48 @@ TEST_F(SimulatedGang, TenGaugesAndTheSearchLinesThenAnAutoRunFillsThemBlue) {
   }
   EXPECT_EQ(success, 10u);
   EXPECT_GE(found, 10u);
+}
+
+// Four units, the second failing its verify and the fourth never answering.
+// The results stay on the gauges through the next search; the unit that
+// is not there reads as such.
+TEST_F(SimulatedGang, ResultsStayOnTheGaugesThroughTheNextSearch) {
+  const auto image = Image(16);
+  Start({"--chip", "STM32F103xB", "--load", image.string(), "--run", "auto"}, 4, {"2:flip", "4:silent"});
+  ASSERT_TRUE(WaitUntil([this] { return host->Unattended() && host->Unattended()->Finished(); },
+                        std::chrono::seconds(60)));
+  ChipSettingPage* page = window->ChipPage();
+  auto rows = [&] {
+    window->Timer1Tick();
+    std::vector<std::string> shown;
+    for (int c = 0; c < 5; ++c)
+      shown.push_back(page->Gauge(c)->text().toStdString() + " | " + page->GaugeCounts(c)->text().toStdString());
+    return shown;
+  };
+  const std::vector<std::string> after = rows();
+  EXPECT_EQ(after[0], "Programming Success! | OK 1  NG 0");
+  EXPECT_EQ(after[1], "数据校验错误！ | OK 0  NG 1");
+  EXPECT_EQ(after[2], "Programming Success! | OK 1  NG 0");
+  EXPECT_EQ(after[3], "no unit | OK 0  NG 0");
+  EXPECT_EQ(after[4], "no unit | OK 0  NG 0");  // no port at all
+  EXPECT_EQ(page->Gauge(1)->ShownColor(), kGaugeRed);
+  const std::string port = units->SlavePaths()[1];
+  EXPECT_EQ(page->GaugeName(1)->toolTip().toStdString(), "Channel 2  " + ShortPortName(port));
+  EXPECT_EQ(window->findChild<QLabel*>("TotalsPanel")->text(), QStringLiteral("OK 2  NG 1  Yield 66.7%"));
+
+  // What channel 4 shows is left from a unit that was there before: the
+  // search must not hand it to whatever answers next.
+  GaugeState& left = host->App.Channels[3].Gauge;
+  left.Progress = left.Max;
+  left.Color = kGaugeRed;
+
+  window->Trigger("BitBtnFindDev");
+  ASSERT_TRUE(WaitUntil([this] { return AllConnected(3); }, std::chrono::seconds(30)));
+  EXPECT_EQ(rows(), after);
+  EXPECT_EQ(page->Gauge(1)->ShownColor(), kGaugeRed);
+  EXPECT_EQ(page->Gauge(1)->value(), page->Gauge(1)->maximum());
+  EXPECT_EQ(left.Progress, 0);
+  EXPECT_EQ(left.Color, kGaugeBlue);
 }
 
 }  // namespace
