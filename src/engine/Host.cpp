@@ -222,6 +222,7 @@ std::vector<int> Host::StartOffLineProgram() {
   start.SettleMs = OfflineSettleMs;
   const std::vector<int> started = start.Run();
   attempts_->OfflineStarted(started);
+  if (OfflineStarted) OfflineStarted(started);
   return started;
 }
 

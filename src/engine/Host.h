@@ -88,6 +88,9 @@ class Host {
   // start. OfflineSettleMs is the wait after each port opens (tests: 0).
   std::vector<int> StartOffLineProgram();
   int OfflineSettleMs = 30;
+  // Told the channels of every off-line start, from the menu or the command
+  // line: their units work alone from then on.
+  std::function<void(const std::vector<int>& channels)> OfflineStarted;
   // "Save to Project File" and "Load From Project File", dialog first.
   ProjectSaveResult SaveProjectFromMenu();
   ProjectFileRead OpenProjectFromMenu();

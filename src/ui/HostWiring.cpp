@@ -255,9 +255,10 @@ void WireOffline(TKorvel200STxPrg& window, Host& host) {
   auto* key = new QShortcut(QKeySequence(QString::fromLatin1(kOfflineConfigKey)), &window);
   key->setObjectName("PrgCfgShortcut");
   QObject::connect(key, &QShortcut::activated, &window, [&window] { window.Trigger("PrgCfg1"); });
-  window.SetActionHandler("StartOffLineProgram1", [&window, &host] {
-    for (int c : host.StartOffLineProgram()) window.Reports().StartedAlone(c);
-  });
+  window.SetActionHandler("StartOffLineProgram1", [&host] { host.StartOffLineProgram(); });
+  host.OfflineStarted = [&window](const std::vector<int>& channels) {
+    for (int c : channels) window.Reports().StartedAlone(c);
+  };
 }
 
 }  // namespace

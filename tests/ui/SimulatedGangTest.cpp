@@ -168,5 +168,18 @@ TEST_F(SimulatedGang, ResultsStayOnTheGaugesThroughTheNextSearch) {
   EXPECT_EQ(left.Color, kGaugeBlue);
 }
 
+// Units told to work alone from the command line are there, though they
+// report nothing until their first chip.
+TEST_F(SimulatedGang, UnitsStartedOffLineFromTheCommandLineAreNotMissing) {
+  const auto image = Image(16);
+  Start({"--chip", "STM32F103xB", "--load", image.string(), "--run", "offline"}, 3);
+  ASSERT_TRUE(WaitUntil([this] { return host->Unattended() && host->Unattended()->Finished(); },
+                        std::chrono::seconds(60)));
+  EXPECT_EQ(host->Unattended()->ExitCode(), 0);
+  window->Timer1Tick();
+  for (int c = 0; c < 3; ++c) EXPECT_NE(window->ChipPage()->Gauge(c)->text(), QStringLiteral("no unit")) << c;
+  EXPECT_EQ(window->ChipPage()->Gauge(3)->text(), QStringLiteral("no unit"));
+}
+
 }  // namespace
 }  // namespace korvel::ui
