@@ -116,6 +116,7 @@ UnattendedRun::Actions Host::RunActions(std::function<void(int)> quit, CommandLi
   a.LoadFile = [this](const std::string& file, bool first) { return LoadObjectFileByName(file, first); };
   a.ListedPorts = [this] { return int(App.Flags.ChannelCount); };
   a.PortName = [this](int ch) { return channels_->PortName(ch); };
+  a.SameDeviceAs = [this](int ch) { return channels_->SameDeviceAs(ch); };
   a.Quit = std::move(quit);
   a.Error = std::move(out.Error);
   if (!json_) {

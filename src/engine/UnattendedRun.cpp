@@ -108,8 +108,11 @@ void UnattendedRun::Start() {
     if (app_.Channels[ch].Connected) continue;
     missing_.push_back(ch);
     const std::string port = Port(ch);
+    const std::optional<int> first = actions_.SameDeviceAs ? actions_.SameDeviceAs(ch) : std::nullopt;
     app_.Log.ChannelLine(ch, port.empty() ? std::string("No programmer unit: no port is given for this channel")
-                                          : "No programmer unit answered on " + port);
+                             : first ? "No programmer unit: " + port + " is the unit of Channel " +
+                                           std::to_string(*first + 1)
+                                     : "No programmer unit answered on " + port);
   }
   // The dispatch starts exactly the channels that are connected and idle.
   std::vector<int> idle;

@@ -32,6 +32,8 @@ class UnattendedRun {
     // The number of ports the device search woke up (the listed units).
     std::function<int()> ListedPorts;
     std::function<std::string(int channel)> PortName;
+    // The earlier channel a channel's port is a second name of; may be empty.
+    std::function<std::optional<int>(int channel)> SameDeviceAs;
     std::function<void(int exitCode)> Quit;
     // Why the run ends with 64; goes to the operator's terminal whether or
     // not the log is echoed there.

@@ -110,6 +110,12 @@ class ChannelHost {
   void ReceiveError(int channel, uint32_t eventMask);
   void RequestHangup(int channel);
 
+  // The earlier channel whose port is the same device as this channel's,
+  // which the search leaves unopened.
+  std::optional<int> SameDeviceAs(int channel) const {
+    return channel >= 0 && channel < kChannelCount ? sameDeviceAs_[channel] : std::nullopt;
+  }
+
  private:
   struct Buffers {
     std::array<uint8_t, kPacketBufferSize> Packet{};

@@ -104,6 +104,23 @@ TEST_F(UnattendedRunTest, SilentListedUnitIsAFailedChannelUnlessAllowed) {
   }
 }
 
+// A channel whose port is a second name of an earlier channel's unit is
+// missing for that reason, not for a unit that did not answer.
+TEST_F(UnattendedRunTest, AChannelOnAnotherChannelsUnitSaysSo) {
+  app.Flags.ChannelCount = 3;
+  actions.SameDeviceAs = [](int ch) { return ch == 1 ? std::optional<int>(0) : std::nullopt; };
+  auto run = Make("STM32F103xB", {"a.hex"});
+  StartOn(run, {0, 2});
+  app.Log.ChannelLine(0, "Programming Success!");
+  FinishChannel(app.Channels[0], false);
+  app.Log.ChannelLine(2, "Programming Success!");
+  FinishChannel(app.Channels[2], false);
+  run.OnTick();
+  EXPECT_EQ(QuitCode, 1);
+  ASSERT_EQ(Summary.size(), 4u);
+  EXPECT_EQ(Summary[1], "Channel 2\t/dev/ttyACM1\tMissing\tNo programmer unit: /dev/ttyACM1 is the unit of Channel 1");
+}
+
 // The record of how each channel ended decides, not the gauge: a wrong part
 // behind a blue gauge still fails, and a channel that stopped without saying
 // how it ended is no success.
