@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/FileText.h"
+
 namespace korvel::ui {
 
 // A child of root by its form name; a missing one fails the test.
@@ -29,11 +31,6 @@ struct ScratchDir {
   ~ScratchDir() { std::filesystem::remove_all(Path); }
 };
 
-inline std::string ReadBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+inline std::string ReadBytes(const std::filesystem::path& p) { return test::FileText(p); }
 
 }  // namespace korvel::ui
