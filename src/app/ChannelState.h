@@ -29,6 +29,19 @@ inline constexpr uint8_t kStepFirmware = 160;
 // and the window read this record, never the gauge colour.
 enum class ChannelResult : uint8_t { None, Running, Success, Failure, Timeout };
 
+// "Success", "Failure" or "Timeout"; an operation never told how it ended
+// is no success.
+inline const char* ResultWord(ChannelResult r) {
+  switch (r) {
+    case ChannelResult::Success: return "Success";
+    case ChannelResult::Timeout: return "Timeout";
+    case ChannelResult::Failure:
+    case ChannelResult::None:
+    case ChannelResult::Running: break;
+  }
+  return "Failure";
+}
+
 struct ChannelOutcome {
   ChannelResult Result = ChannelResult::None;
   uint8_t Code = 0;   // the status byte of a failure (0 for success)

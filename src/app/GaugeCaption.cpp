@@ -15,15 +15,6 @@ bool SameOutcome(const ChannelOutcome& a, const ChannelOutcome& b) {
   return a.Result == b.Result && a.Code == b.Code && a.Text == b.Text;
 }
 
-const char* ResultWord(ChannelResult r) {
-  switch (r) {
-    case ChannelResult::Success: return "Success";
-    case ChannelResult::Failure: return "Failure";
-    case ChannelResult::Timeout: return "Timeout";
-    default: return "";
-  }
-}
-
 }  // namespace
 
 ChipCount ChannelChips(const ChannelState& ch) {

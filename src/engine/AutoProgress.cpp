@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ChannelOps.h"
+#include "app/GaugeCaption.h"
 
 namespace korvel {
 
@@ -17,11 +18,9 @@ void SetGauge(GaugeState& g, int progress, int max) {
 }  // namespace
 
 std::string AutoProgressResultText(int channel, uint8_t result) {
-  if (result == kUnitChipSuccess) return channel == 0 ? "Successed !" : "Successed!";
-  if (result == 0x1E) return "Error：芯片未设定读保护！";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "Failed : Error=0x%.2x!", result);
-  return buf;
+  // The first channel's line has always had a space before the "!".
+  if (result == kUnitChipSuccess && channel == 0) return "Successed !";
+  return UnitResultWord(result);
 }
 
 std::optional<AutoProgressFrame> DecodeAutoProgressFrame(std::span<const uint8_t> packet) {

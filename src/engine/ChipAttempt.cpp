@@ -4,17 +4,6 @@
 
 namespace korvel {
 
-const char* ResultWord(ChannelResult r) {
-  switch (r) {
-    case ChannelResult::Success: return "Success";
-    case ChannelResult::Timeout: return "Timeout";
-    case ChannelResult::Failure:
-    case ChannelResult::None:
-    case ChannelResult::Running: break;
-  }
-  return "Failure";
-}
-
 std::string OperationOfStep(uint8_t step, bool autoChain) {
   // A download does not clear the chain flag of an earlier Auto.
   if (step == kStepDownload) return "download";

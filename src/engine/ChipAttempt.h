@@ -34,10 +34,6 @@ struct ChipAttempt {
   std::optional<int64_t> DurationMs;  // unknown when the start was not seen
 };
 
-// "Success", "Failure" or "Timeout"; an operation never told how it ended
-// is no success.
-const char* ResultWord(ChannelResult result);
-
 // The operation a channel starts, named by its step ("auto", "download",
 // "verify", ...).
 std::string OperationOfStep(uint8_t step, bool autoChain);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/FileReplace.h"
+
 namespace korvel {
 
 namespace {
@@ -27,20 +29,9 @@ std::optional<std::string> WriteLines(std::ofstream& out, const std::string& pat
 
 std::optional<std::string> ReplaceTextFile(const std::string& path,
                                            const std::vector<std::string>& lines) {
-  const std::string temp = path + ".tmp";
-  errno = 0;
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) return Reason(path);
-  if (auto err = WriteLines(out, temp, lines)) {
-    std::remove(temp.c_str());
-    return err;
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    auto err = Reason(path);
-    std::remove(temp.c_str());
-    return err;
-  }
-  return std::nullopt;
+  std::string text;
+  for (const auto& l : lines) text += l + "\r\n";
+  return ReplaceFileBytes(path, text, path + ".tmp");
 }
 
 std::optional<std::string> AppendTextFile(const std::string& path,

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "app/FileReplace.h"
 #include "serial/ConnectionSettings.h"
 
 namespace korvel {
@@ -19,40 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Reason(const std::string& path, int error) { return path + ": " + std::strerror(error); }
-
-// Through a temporary name, synced before the rename so that a power cut
-// leaves either file, never an empty one.
-std::optional<std::string> ReplaceFile(const fs::path& path, const std::string& bytes) {
-  const std::string temp = path.string() + ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return Reason(temp, errno);
-  size_t done = 0;
-  int error = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    std::remove(temp.c_str());
-    return Reason(path.string(), error);
-  }
-  // The rename itself is only durable once the folder is.
-  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return std::nullopt;
-}
 
 }  // namespace
 
@@ -86,13 +53,13 @@ ConnectionFileWrite WriteConnectionFile(const std::string& dir, const std::strin
       return r;
     }
     const fs::path backup = file.string() + ".bak";
-    if (auto error = ReplaceFile(backup, old.str())) {
+    if (auto error = ReplaceFileBytes(backup.string(), old.str(), backup.string() + ".tmp" + std::to_string(::getpid()))) {
       r.Error = *error;
       return r;
     }
     r.Backup = backup.string();
   }
-  if (auto error = ReplaceFile(file, text)) r.Error = *error;
+  if (auto error = ReplaceFileBytes(file.string(), text, file.string() + ".tmp" + std::to_string(::getpid()))) r.Error = *error;
   return r;
 }
 

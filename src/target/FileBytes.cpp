@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include "app/FileReplace.h"
 #include "target/ImageFile.h"
 
 namespace korvel {
@@ -58,26 +59,20 @@ bool WriteOver(int fd, std::string_view bytes) {
 
 WriteResult WriteFileBytes(const std::string& path, std::string_view bytes, ReplaceMode mode) {
   WriteResult r;
-  const bool inPlace = mode == ReplaceMode::InPlace;
-  const std::string temp = inPlace ? path : path + ".part";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (inPlace ? 0 : O_TRUNC), 0666);
+  if (mode == ReplaceMode::ViaTemporary) {
+    const auto error = ReplaceFileBytes(path, bytes, path + ".part");
+    r.Ok = !error;
+    if (error) r.Error = *error;
+    return r;
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) {
-    r.Error = Reason(temp);
-    return r;
-  }
-  const bool written = inPlace ? WriteOver(fd, bytes) : WriteAll(fd, bytes);
-  if (!written) r.Error = Reason(temp);
-  if (::close(fd) != 0 && r.Error.empty()) r.Error = Reason(temp);
-  if (!r.Error.empty()) {
-    if (!inPlace) std::remove(temp.c_str());
-    return r;
-  }
-  if (!inPlace && std::rename(temp.c_str(), path.c_str()) != 0) {
     r.Error = Reason(path);
-    std::remove(temp.c_str());
     return r;
   }
-  r.Ok = true;
+  if (!WriteOver(fd, bytes)) r.Error = Reason(path);
+  if (::close(fd) != 0 && r.Error.empty()) r.Error = Reason(path);
+  r.Ok = r.Error.empty();
   return r;
 }
 
